@@ -1,0 +1,2 @@
+#include "native/NativeApi.h"
+NativeApiTable g_NativeApi;
