@@ -1,2 +1,4 @@
-#include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+// The one application object; the program entry in the class library runs it.
+#include "app/CHalvernApp.h"
+
+CHalvernApp theApp;

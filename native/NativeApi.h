@@ -88,11 +88,21 @@ struct NativeApiTable {
   PFN_NtOpenDirectoryObject NtOpenDirectoryObject;
 };
 
+constexpr size_t kNativeApiCount = 23;
+static_assert(sizeof(NativeApiTable) == kNativeApiCount * sizeof(void*), "one slot per routine");
+
 // The process-wide table.
 extern NativeApiTable g_NativeApi;
 
 // The export names in binding order, one per slot.
-extern const char* const kNativeApiNames[23];
+extern const char* const kNativeApiNames[kNativeApiCount];
+
+// Converts a looked-up address to a routine type; going through void (*)()
+// keeps the cast free of function-type warnings.
+template <typename Fn>
+Fn ProcAddressAs(FARPROC address) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address));
+}
 
 // Looks an export up by a binary search of the module's export-name table;
 // whatever the search does not settle goes to GetProcAddress.

@@ -11,8 +11,10 @@ using NativeBuffer = void*;
 NativeBuffer AllocNativeBuffer(ULONG size);
 void FreeNativeBuffer(NativeBuffer buffer);
 
-// Each query returns a buffer holding the routine's answer, or null. A start
-// size of 0 means 4096.
+// Each query returns a buffer holding the routine's answer, or null. On a
+// length mismatch the buffer is replaced by one of exactly the reported length
+// and the routine asked again, at most 32 times in all. A start size of 0
+// means 4096.
 NativeBuffer QuerySystemInformation(ULONG infoClass, ULONG startSize);
 NativeBuffer QueryObjectInformation(HANDLE handle, ULONG infoClass);
 NativeBuffer QueryProcessInformation(HANDLE processHandle, ULONG infoClass, ULONG startSize);

@@ -15,4 +15,8 @@ fi
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# Start Wine's service processes now, away from ctest's pipes: they keep the
+# stderr of the process that starts them for as long as the wineserver lives,
+# and ctest waits for a test's pipes to close.
+"$build/wine-run.sh" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 ctest --test-dir "$build" --output-on-failure "$@"

@@ -1,0 +1,17 @@
+// CHeaderCtrl: a non-owning holder of a header control (a list's column header).
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "framework/CWnd.h"
+
+class CHeaderCtrl : public CWnd {
+ public:
+  CHeaderCtrl() = default;
+  explicit CHeaderCtrl(HWND hWnd) : CWnd(hWnd) {}
+
+  int GetItemCount() const;                             // HDM_GETITEMCOUNT
+  BOOL GetOrderArray(LPINT piArray, int iCount) const;  // HDM_GETORDERARRAY
+  BOOL SetOrderArray(int iCount, LPINT piArray) const;  // HDM_SETORDERARRAY
+};

@@ -1,0 +1,2 @@
+// Exported by ordinal only (see OrdinalOnly.def).
+extern "C" int OrdinalOnlyExport() { return 1; }

@@ -1,0 +1,9 @@
+#include "tests/support/SlotOverride.h"
+
+void EnsureNativeApiBound() {
+  static const bool bound = [] {
+    BindNativeApi();
+    return true;
+  }();
+  (void)bound;
+}

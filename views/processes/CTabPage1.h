@@ -1,0 +1,20 @@
+#pragma once
+
+#include "framework/Framework.h"
+
+class CTabPage1 : public CPropertyPage {
+  DECLARE_DYNAMIC(CTabPage1)
+
+ public:
+  CTabPage1();
+  BOOL OnInitDialog() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  void OnSize(UINT nType, int cx, int cy);
+  void OnShowWindow(BOOL bShow, UINT nStatus);
+  DECLARE_MESSAGE_MAP()
+
+ public:
+  CListCtrl m_list;
+};

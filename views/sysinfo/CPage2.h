@@ -1,0 +1,27 @@
+#pragma once
+
+#include "framework/Framework.h"
+
+// The system-information page: the operating-system report on the left, the
+// processor report on the right.
+class CPage2 : public CPropertyPage {
+  DECLARE_DYNAMIC(CPage2)
+
+ public:
+  CPage2();
+  BOOL OnInitDialog() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  void OnSize(UINT nType, int cx, int cy);
+  void OnShowWindow(BOOL bShow, UINT nStatus);
+  DECLARE_MESSAGE_MAP()
+
+ public:
+  CStatic m_frame;
+  CStatic m_grpCpu;
+  CStatic m_grpOs;
+  CEdit m_editOs;
+  CEdit m_editCpu;
+  BOOL m_bPatchGuard3 = FALSE;
+};
