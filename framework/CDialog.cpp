@@ -83,11 +83,3 @@ void CDialog::PostNcDestroy() {
   for (CWnd* control : m_boundControls) control->Detach();
   m_boundControls.clear();
 }
-
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-  if (pDX == nullptr || pDX->m_pDlgWnd == nullptr || rControl.m_hWnd != nullptr) return;
-  CDialog* pDlg = pDX->m_pDlgWnd;
-  HWND hControl = ::GetDlgItem(pDlg->m_hWnd, nIDC);
-  if (hControl == nullptr || !rControl.Attach(hControl)) return;
-  pDlg->m_boundControls.push_back(&rControl);
-}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdarg>
 #include <string>
 #include <type_traits>
 

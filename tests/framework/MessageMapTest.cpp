@@ -26,6 +26,8 @@ class CRecordingBase : public CDialog {
  protected:
   void OnSize(UINT, int, int) { m_calls.push_back(L"base size"); }
   void OnClose() { m_calls.push_back(L"base close"); }
+  // Not in this class's map; a derived class maps it (a shared handler).
+  void OnSysCommand(UINT nID, LPARAM) { m_calls.push_back(L"shared syscommand " + std::to_wstring(nID)); }
   LRESULT OnUserMessage(WPARAM wParam, LPARAM lParam) {
     m_calls.push_back(L"base user");
     return static_cast<LRESULT>(wParam + lParam);
@@ -90,6 +92,15 @@ BEGIN_MESSAGE_MAP(CRecordingPage, CRecordingBase)
   ON_MESSAGE(WM_SETTEXT, &CRecordingPage::OnSetText)
 END_MESSAGE_MAP()
 
+class CSharingPage : public CRecordingBase {
+ protected:
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CSharingPage, CRecordingBase)
+  ON_WM_SYSCOMMAND()
+END_MESSAGE_MAP()
+
 class MessageMapTest : public GuiFixture {
  protected:
   void SetUp() override {
@@ -138,6 +149,15 @@ TEST_F(MessageMapTest, CrackersPassParametersAndResults) {
   EXPECT_EQ(m_page.m_sysCommand, 0x0013u);
   EXPECT_EQ(m_page.m_sysParam, 0x00550066);
   EXPECT_EQ(m_page.SendMessage(WM_QUERYDRAGICON), reinterpret_cast<LRESULT>(m_page.m_dragIcon));
+}
+
+TEST_F(MessageMapTest, DerivedMapCanNameAHandlerOfItsBase) {
+  CSharingPage page;
+  CWnd host(Host());
+  ASSERT_TRUE(page.Create(IDD_TEST_EMPTY, &host));
+  page.SendMessage(WM_SYSCOMMAND, 0x0010, 0);
+  page.SendMessage(WM_CLOSE);
+  EXPECT_EQ(page.m_calls, (std::vector<std::wstring>{L"shared syscommand 16", L"base close"}));
 }
 
 TEST_F(MessageMapTest, UnmappedMessagesGetTheDialogManagersHandling) {
