@@ -2,6 +2,7 @@
 // window by its caption, asks the tab control for the item's rectangle through
 // a buffer in Halvern's own address space, and clicks the item's centre.
 //   select_tab.exe <main tab index> [<process-page tab index or -1> [<row to double-click>]]
+//   select_tab.exe about          (opens the about box from the system menu)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -67,6 +68,7 @@ int wmain(int argc, wchar_t** argv) {
   HWND main = nullptr;
   for (int i = 0; i < 100 && !main; ++i, Sleep(100)) main = FindWindowW(nullptr, kCaption);
   if (!main) return 1;
+  if (wcscmp(argv[1], L"about") == 0) return PostMessageW(main, WM_SYSCOMMAND, 0x10, 0) ? 0 : 1;
   HWND mainTab = GetDlgItem(main, 1000);
   if (!ClickTab(mainTab, _wtoi(argv[1]))) return 1;
   if (argc >= 4) {  // double-click a row of the page's list
