@@ -1,215 +1,137 @@
 // The process-snapshot walker, against the real snapshot and against
-// hand-made records the system would never return.
+// hand-made records the system would never return, and the cell texts.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstring>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "native/NativeOwners.h"
+#include "tests/processes/CStringPrinter.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/SlotOverride.h"
-#include "views/processes/ProcessRecord.h"
+#include "views/processes/ProcessText.h"
 
 namespace {
 
-constexpr ULONG kSystemExtendedProcessInformation = 57;
-// SYSTEM_THREAD_INFORMATION.ClientId.UniqueProcess within a thread entry.
-constexpr size_t kThreadClientProcess = 0x28;
+constexpr size_t kThreadClientProcess = 0x28;  // ClientId.UniqueProcess within a thread entry
 
-DWORD ToolhelpThreadCount(DWORD pid) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  DWORD threads = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID == pid) threads = entry.cntThreads;
-  }
-  CloseHandle(snapshot);
-  return threads;
-}
-
-std::wstring NameOf(const ProcessRecord& record) {
-  const WCHAR* text = nullptr;
-  size_t length = 0;
-  if (record.ImageName(&text, &length) != ProcessRecord::NameState::kText) return L"<not text>";
-  return std::wstring(text, length);
-}
-
-TEST(ProcessRecordTest, RealSnapshotHoldsTheChildWithItsThreads) {
+TEST(ProcessRecordTest, RealSnapshotHoldsTheChildWithItsThreadsAndEveryName) {
   EnsureNativeApiBound();
   ChildProcess child;
   ASSERT_TRUE(child.Start(false, L"--threads 3 --wait"));
-  UniqueNativeBuffer snapshot(QuerySystemInformation(kSystemExtendedProcessInformation, 0));
-  ASSERT_TRUE(snapshot);
+  UniqueNativeBuffer snapshot(QuerySystemInformation(57, 0));
   const ByteSpan span = SpanOfNativeBuffer(snapshot.Get());
-
   ProcessRecord record;
   ASSERT_TRUE(FindProcessRecord(span, child.Pid(), &record));
-  EXPECT_EQ(L"helper64.exe", NameOf(record));
-  EXPECT_EQ(GetCurrentProcessId(), record.InheritedFromUniqueProcessId());
-  EXPECT_GE(record.NumberOfThreads(), 4u);
-  EXPECT_EQ(ToolhelpThreadCount(child.Pid()), record.NumberOfThreads());
+  EXPECT_EQ(CString(L"helper64.exe"), ProcessImageNameText(record));
+  EXPECT_GE(record.NumberOfThreads(), 4u) << "the main thread and three sleepers";
   ASSERT_EQ(record.NumberOfThreads(), record.ThreadEntryCount());
   for (uint32_t i = 0; i < record.ThreadEntryCount(); ++i) {
     EXPECT_EQ(child.Pid(), record.ThreadEntry(i).U64(kThreadClientProcess)) << i;
   }
-
-  // Every record of the real snapshot has a readable name, and the walk ends.
-  ProcessRecordWalker walker(span);
-  int records = 0;
-  bool sawSelf = false;
-  while (walker.Next(&record)) {
-    ++records;
-    EXPECT_NE(L"<not text>", NameOf(record)) << records;
-    sawSelf |= record.UniqueProcessId() == GetCurrentProcessId();
+  for (ProcessRecordWalker walker(span); walker.Next(&record);) {
+    EXPECT_NE(CString(L"<UNKNOW>"), ProcessImageNameText(record)) << record.UniqueProcessId();
   }
-  EXPECT_GE(records, 2);
-  EXPECT_TRUE(sawSelf);
 }
 
-// Snapshot bytes laid out by hand, 8-byte aligned.
-class HandSnapshot {
- public:
-  explicit HandSnapshot(size_t size) : m_storage((size + 7) / 8), m_size(size) {}
-  BYTE* Bytes() { return reinterpret_cast<BYTE*>(m_storage.data()); }
-  ByteSpan Span() { return ByteSpan(Bytes(), m_size); }
-  void Put16(size_t offset, uint16_t value) { std::memcpy(Bytes() + offset, &value, 2); }
-  void Put32(size_t offset, uint32_t value) { std::memcpy(Bytes() + offset, &value, 4); }
-  void Put64(size_t offset, uint64_t value) { std::memcpy(Bytes() + offset, &value, 8); }
+// Snapshot bytes laid out by hand.
+struct HandSnapshot {
+  alignas(8) BYTE bytes[0x400] = {};
+  size_t size = sizeof(bytes);  // of them, the snapshot
+  ByteSpan Span() const { return ByteSpan(bytes, size); }
+  uint64_t AddressOf(size_t offset) const { return reinterpret_cast<uintptr_t>(bytes + offset); }
+  void Put(size_t offset, uint64_t value, size_t size) { std::memcpy(bytes + offset, &value, size); }
   // A record at `offset` with the given chain link and process id.
   void Record(size_t offset, uint32_t next, uint64_t pid) {
-    Put32(offset, next);
-    Put64(offset + 0x50, pid);
+    Put(offset, next, 4);
+    Put(offset + 0x50, pid, 8);
   }
-  // Points the record's ImageName at `textOffset` (or any address) with `length` bytes.
-  void Name(size_t offset, uint16_t length, uint64_t address) {
-    Put16(offset + 0x38, length);
-    Put64(offset + 0x40, address);
+  // The first record's image name text.
+  CString FirstName(uint16_t length, uint64_t address) {
+    Put(0x38, length, 2);
+    Put(0x40, address, 8);
+    ProcessRecord record;
+    return ProcessRecordWalker(Span()).Next(&record) ? ProcessImageNameText(record) : CString();
   }
-  uint64_t AddressOf(size_t offset) { return reinterpret_cast<uintptr_t>(Bytes() + offset); }
-
- private:
-  std::vector<uint64_t> m_storage;
-  size_t m_size;
 };
 
 std::vector<uint64_t> WalkIds(ByteSpan span) {
   std::vector<uint64_t> ids;
-  ProcessRecordWalker walker(span);
   ProcessRecord record;
-  while (walker.Next(&record)) ids.push_back(record.UniqueProcessId());
+  for (ProcessRecordWalker walker(span); walker.Next(&record);) ids.push_back(record.UniqueProcessId());
   return ids;
 }
 
-TEST(ProcessRecordTest, WalkStopsWhereTheChainLeavesTheSnapshot) {
-  HandSnapshot snapshot(0x400);
+TEST(ProcessRecordTest, WalkAndThreadEntriesStayInsideTheSnapshot) {
+  HandSnapshot snapshot;
   snapshot.Record(0, 0x100, 8);
-  snapshot.Record(0x100, 0x180, 12);
   snapshot.Record(0x280, 0, 16);
-  EXPECT_EQ((std::vector<uint64_t>{8, 12, 16}), WalkIds(snapshot.Span()));
-
-  // A link past the end: the record is shown, the walk ends.
-  snapshot.Record(0x100, 0x10000, 12);
-  EXPECT_EQ((std::vector<uint64_t>{8, 12}), WalkIds(snapshot.Span()));
-  // A record that starts inside but ends past the end of the snapshot.
-  snapshot.Record(0x100, 0x280, 12);
-  EXPECT_EQ((std::vector<uint64_t>{8, 12}), WalkIds(snapshot.Span()));
-  // A link shorter than a record: that record is not shown.
-  snapshot.Record(0x100, 0x8, 12);
-  EXPECT_EQ((std::vector<uint64_t>{8}), WalkIds(snapshot.Span()));
-  // Fewer bytes than one record: nothing.
+  const struct {
+    uint32_t link;  // of the second record, at 0x100
+    std::vector<uint64_t> ids;
+  } cases[] = {
+      {0x180, {8, 12, 16}},  // a well-formed chain
+      {0x10000, {8, 12}},    // past the end: the record is shown, the walk ends
+      {0x280, {8, 12}},      // the next record starts inside but ends outside
+      {0x8, {8}},            // shorter than a record: not shown
+  };
+  for (const auto& c : cases) {
+    snapshot.Record(0x100, c.link, 12);
+    EXPECT_EQ(c.ids, WalkIds(snapshot.Span())) << std::hex << c.link;
+  }
   EXPECT_TRUE(WalkIds(snapshot.Span().Slice(0, 0xFF)).empty());
   EXPECT_TRUE(WalkIds(ByteSpan()).empty());
-}
 
-TEST(ProcessRecordTest, FieldsAtTheirOffsets) {
-  HandSnapshot snapshot(0x100);
-  snapshot.Put32(0x04, 7);
-  snapshot.Put64(0x28, 0x1111111111);
-  snapshot.Put64(0x30, 0x2222222222);
-  snapshot.Put32(0x48, static_cast<uint32_t>(-3));
-  snapshot.Put64(0x50, 0x123456789A);
-  snapshot.Put64(0x58, 0x42);
-  snapshot.Put32(0x60, 99);
-  snapshot.Put32(0x64, 3);
-  snapshot.Put32(0x80, 1234);
-  snapshot.Put64(0x88, 0x3000);
-  snapshot.Put64(0x90, 0x2000);
-  snapshot.Put64(0xB8, 0x5000);
-  snapshot.Put64(0xC0, 0x6000);
-  ProcessRecord r;
-  ASSERT_TRUE(ProcessRecordWalker(snapshot.Span()).Next(&r));
-  EXPECT_EQ(7u, r.NumberOfThreads());
-  EXPECT_EQ(0x1111111111, r.UserTime());
-  EXPECT_EQ(0x2222222222, r.KernelTime());
-  EXPECT_EQ(-3, r.BasePriority());
-  EXPECT_EQ(0x123456789Au, r.UniqueProcessId());
-  EXPECT_EQ(0x42u, r.InheritedFromUniqueProcessId());
-  EXPECT_EQ(99u, r.HandleCount());
-  EXPECT_EQ(3u, r.SessionId());
-  EXPECT_EQ(1234u, r.PageFaultCount());
-  EXPECT_EQ(0x3000u, r.PeakWorkingSetSize());
-  EXPECT_EQ(0x2000u, r.WorkingSetSize());
-  EXPECT_EQ(0x5000u, r.PagefileUsage());
-  EXPECT_EQ(0x6000u, r.PeakPagefileUsage());
-  // Seven threads claimed, none of which fits in the record.
-  EXPECT_EQ(0u, r.ThreadEntryCount());
-  EXPECT_TRUE(r.ThreadEntry(0).Empty());
-}
-
-TEST(ProcessRecordTest, ThreadEntriesStayInsideTheirRecord) {
-  HandSnapshot snapshot(0x400);
-  snapshot.Record(0, 0x100 + 2 * 0x88, 8);
-  snapshot.Put32(0x04, 1000);
-  snapshot.Put64(0x100 + 0x88 + kThreadClientProcess, 8);
-  ProcessRecord r;
-  ASSERT_TRUE(ProcessRecordWalker(snapshot.Span()).Next(&r));
-  EXPECT_EQ(2u, r.ThreadEntryCount());
-  EXPECT_EQ(kThreadEntrySize, r.ThreadEntry(1).Size());
-  EXPECT_EQ(8u, r.ThreadEntry(1).U64(kThreadClientProcess));
-  EXPECT_TRUE(r.ThreadEntry(2).Empty());
-}
-
-ProcessRecord::NameState NameStateOf(HandSnapshot& snapshot, std::wstring* text) {
-  ProcessRecord r;
-  if (!ProcessRecordWalker(snapshot.Span()).Next(&r)) return ProcessRecord::NameState::kUnreadable;
-  const WCHAR* chars = nullptr;
-  size_t length = 0;
-  const ProcessRecord::NameState state = r.ImageName(&chars, &length);
-  text->assign(chars ? chars : L"", length);
-  return state;
+  // Of 1000 threads claimed, the two entries that fit before the next record.
+  snapshot.Record(0, kProcessRecordSize + 2 * kThreadEntrySize, 8);
+  snapshot.Put(0x04, 1000, 4);
+  snapshot.Put(kProcessRecordSize + kThreadEntrySize + kThreadClientProcess, 8, 8);
+  ProcessRecord record;
+  ASSERT_TRUE(ProcessRecordWalker(snapshot.Span()).Next(&record));
+  EXPECT_EQ(2u, record.ThreadEntryCount());
+  EXPECT_EQ(8u, record.ThreadEntry(1).U64(kThreadClientProcess));
+  EXPECT_TRUE(record.ThreadEntry(2).Empty());
 }
 
 TEST(ProcessRecordTest, ImageNameOnlyWhenItLiesInsideTheSnapshot) {
-  using State = ProcessRecord::NameState;
-  HandSnapshot snapshot(0x120);
-  std::memcpy(snapshot.Bytes() + 0x100, L"name.exe", 16);
-  std::wstring text;
-
-  snapshot.Name(0, 16, snapshot.AddressOf(0x100));
-  EXPECT_EQ(State::kText, NameStateOf(snapshot, &text));
-  EXPECT_EQ(L"name.exe", text);
-  snapshot.Name(0, 5, snapshot.AddressOf(0x100));  // whole characters only
-  EXPECT_EQ(State::kText, NameStateOf(snapshot, &text));
-  EXPECT_EQ(L"na", text);
-  snapshot.Name(0, 0, 0);  // the idle process
-  EXPECT_EQ(State::kEmpty, NameStateOf(snapshot, &text));
-  EXPECT_EQ(L"", text);
-
-  const uint64_t bad[] = {0, snapshot.AddressOf(0x101), snapshot.AddressOf(0) - 16, snapshot.AddressOf(0x120),
-                          0xFFFFFFFFFFFFFFF0ull};
-  for (uint64_t address : bad) {
-    snapshot.Name(0, 16, address);
-    EXPECT_EQ(State::kUnreadable, NameStateOf(snapshot, &text)) << std::hex << address;
+  HandSnapshot snapshot;
+  snapshot.size = 0x120;
+  std::memcpy(snapshot.bytes + 0x100, L"name.exe", 16);
+  EXPECT_EQ(CString(L"name.exe"), snapshot.FirstName(16, snapshot.AddressOf(0x100)));
+  EXPECT_EQ(CString(L"na"), snapshot.FirstName(5, snapshot.AddressOf(0x100)));  // whole characters only
+  EXPECT_EQ(CString(L"Idle"), snapshot.FirstName(0, 0));
+  const uint64_t outside[] = {0, snapshot.AddressOf(0x101), snapshot.AddressOf(0) - 16, snapshot.AddressOf(0x120),
+                              0xFFFFFFFFFFFFFFF0ull};
+  for (uint64_t address : outside) {
+    EXPECT_EQ(CString(L"<UNKNOW>"), snapshot.FirstName(16, address)) << std::hex << address;
   }
-  // The text runs past the end of the snapshot.
-  snapshot.Name(0, 0x22, snapshot.AddressOf(0x100));
-  EXPECT_EQ(State::kUnreadable, NameStateOf(snapshot, &text));
+  EXPECT_EQ(CString(L"<UNKNOW>"), snapshot.FirstName(0x22, snapshot.AddressOf(0x100))) << "runs past the end";
+}
+
+constexpr int64_t kMillisecond = 10000;  // in 100 ns units
+constexpr int64_t kMinute = 60000 * kMillisecond, kHour = 60 * kMinute;
+
+TEST(ProcessTextTest, PriorityClassesChangeAtTheirThresholds) {
+  const std::pair<int32_t, LPCWSTR> cases[] = {{24, L"Realtime"},     {23, L"High"},         {13, L"High"},
+                                               {12, L"Above Normal"}, {10, L"Above Normal"}, {9, L"Normal"},
+                                               {8, L"Normal"},        {7, L"Below Normal"},  {6, L"Below Normal"},
+                                               {5, L"Idle"},          {-1, L"Idle"}};
+  for (const auto& [priority, name] : cases) EXPECT_EQ(CString(name), PriorityClassName(priority)) << priority;
+}
+
+TEST(ProcessTextTest, RowsMemoryAndProcessorTimes) {
+  EnsureNativeApiBound();
+  EXPECT_EQ(CString(L"   0"), RowNumberText(0));
+  EXPECT_EQ(CString(L" 123"), RowNumberText(123));
+  EXPECT_EQ(CString(L"12345"), RowNumberText(12345));
+  EXPECT_EQ(CString(L"2048/3072 K"), MemoryPairText(2 << 20, 3 << 20));
+  EXPECT_EQ(CString(L"0/1 K"), MemoryPairText(1023, 2047));
+  EXPECT_EQ(CString(L"01:02:03.456/00:00:00.000"), ProcessorTimesText(kHour + 2 * kMinute + 3456 * kMillisecond, 0));
+  EXPECT_EQ(CString(L"23:59:59.999/25:03:00.000"),
+            ProcessorTimesText(24 * kHour - kMillisecond, 25 * kHour + 3 * kMinute));
 }
 
 }  // namespace
