@@ -7,14 +7,8 @@
 #include "framework/CString.h"
 
 inline void PrintTo(const CString& text, std::ostream* os) {
-  const int length = text.GetLength();
-  std::string utf8;
-  if (length > 0) {
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.GetString(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes > 0) {
-      utf8.resize(static_cast<size_t>(bytes));
-      ::WideCharToMultiByte(CP_UTF8, 0, text.GetString(), length, &utf8[0], bytes, nullptr, nullptr);
-    }
-  }
-  *os << "L\"" << utf8 << "\"";
+  std::string utf8(static_cast<size_t>(text.GetLength()) * 3 + 1, '\0');  // room for any UTF-16 text
+  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.GetString(), text.GetLength(), &utf8[0],
+                                          static_cast<int>(utf8.size()), nullptr, nullptr);
+  *os << "L\"" << utf8.substr(0, bytes > 0 ? static_cast<size_t>(bytes) : 0) << "\"";
 }

@@ -1,6 +1,11 @@
-// CDialog: hidden modeless child pages, control binding, modal runs and how
-// each kind of dialog ends, and the default paint handling.
+// Dialogs and their controls on real windows: hidden modeless pages, control binding, how modal dialogs end and
+// whom they belong to, the application object and the program entry, subclassing, and the control holders where
+// they do more than send one message.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "framework/Framework.h"
 #include "tests/framework/CStringPrinter.h"
@@ -8,19 +13,25 @@
 #include "tests/support/GuiFixture.h"
 #include "tests/support/LeakCounters.h"
 
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int);
+
 namespace {
+
+HICON StockIcon() { return ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)); }
 
 class CTestPage : public CPropertyPage {
  public:
-  CTestPage() : CPropertyPage(IDD_TEST_PAGE, 0, 104) {}
+  CTestPage() : CPropertyPage(IDD_TEST_PAGE) {}
 
   CListCtrl m_list;
-  CTabCtrl m_tab;
+  CListCtrl m_sorted;
   CTreeCtrl m_tree;
   CEdit m_edit;
   CStatic m_missing;
+  CImageList m_images;
   int m_initCount = 0;
   bool m_listBoundInInit = false;
+  std::vector<std::wstring> m_selections;
 
   BOOL OnInitDialog() override {
     CPropertyPage::OnInitDialog();
@@ -31,96 +42,74 @@ class CTestPage : public CPropertyPage {
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override {
-    CPropertyPage::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_TEST_LIST, m_list);
-    DDX_Control(pDX, IDC_TEST_TAB, m_tab);
+    DDX_Control(pDX, IDC_TEST_SORTED_LIST, m_sorted);
     DDX_Control(pDX, IDC_TEST_TREE, m_tree);
     DDX_Control(pDX, IDC_TEST_EDIT, m_edit);
-    DDX_Control(pDX, 4321, m_missing);
+    DDX_Control(pDX, 4321, m_missing);  // no such control
   }
+  void OnTreeSelChanged(NMHDR*, LRESULT*) {
+    m_selections.push_back(m_tree.GetItemText(m_tree.GetSelectedItem()).GetString());
+  }
+  DECLARE_MESSAGE_MAP()
 };
 
-// Ends itself from its own message queue: with a command, a key or WM_CLOSE.
+BEGIN_MESSAGE_MAP(CTestPage, CPropertyPage)
+  ON_NOTIFY(TVN_SELCHANGED, IDC_TEST_TREE, &CTestPage::OnTreeSelChanged)
+END_MESSAGE_MAP()
+
+// Ends itself from its own message queue with the message it is given (a key goes to its OK button).
 class CSelfEndingDialog : public CDialog {
  public:
-  enum class How { kOkCommand, kEscapeKey, kClose };
-  explicit CSelfEndingDialog(How how) : CDialog(IDD_TEST_MODAL), m_how(how) {}
+  CSelfEndingDialog(UINT message, WPARAM wParam) : CDialog(IDD_TEST_MODAL), m_message(message), m_wParam(wParam) {}
 
-  HWND m_owner = nullptr;
+  const UINT m_message;
+  const WPARAM m_wParam;
   HWND m_window = nullptr;
+  HWND m_owner = nullptr;
 
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
     m_window = m_hWnd;
     m_owner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (m_how == How::kOkCommand) ::PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    if (m_how == How::kEscapeKey) ::PostMessageW(::GetDlgItem(m_hWnd, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-    if (m_how == How::kClose) ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    ::PostMessageW(m_message == WM_KEYDOWN ? ::GetDlgItem(m_hWnd, IDOK) : m_hWnd, m_message, m_wParam, 0);
     return TRUE;
   }
-
- private:
-  How m_how;
 };
 
 class DialogTest : public GuiFixture {
  protected:
-  void CreatePage() {
+  bool CreatePage(CTestPage& page) {
     CWnd host(Host());
-    ASSERT_TRUE(m_page.Create(IDD_TEST_PAGE, &host));
+    return page.Create(IDD_TEST_PAGE, &host);
   }
 
   CTestPage m_page;
 };
 
-TEST_F(DialogTest, CreateMakesAHiddenChildAndRunsOnInitDialogOnce) {
-  CreatePage();
+TEST_F(DialogTest, CreateMakesOneHiddenChildWhoseControlsDdxBindsOnce) {
+  ASSERT_TRUE(CreatePage(m_page));
   EXPECT_EQ(m_page.m_initCount, 1);
   EXPECT_TRUE(m_page.m_listBoundInInit);
   EXPECT_FALSE(m_page.IsWindowVisible());
   EXPECT_EQ(::GetParent(m_page.m_hWnd), Host());
-  EXPECT_NE(::GetWindowLongW(m_page.m_hWnd, GWL_STYLE) & WS_CHILD, 0);
-  EXPECT_FALSE(m_page.IsModal());
-  CWnd host(Host());
-  EXPECT_FALSE(m_page.Create(IDD_TEST_PAGE, &host));  // one window per object
+  EXPECT_FALSE(CreatePage(m_page));  // one window per object
   EXPECT_EQ(m_page.m_initCount, 1);
-}
-
-TEST_F(DialogTest, DdxControlBindsOnceAndLetsGoWithTheWindow) {
-  CreatePage();
   HWND list = ::GetDlgItem(m_page.m_hWnd, IDC_TEST_LIST);
   EXPECT_EQ(m_page.m_list.m_hWnd, list);
-  EXPECT_EQ(m_page.m_tab.m_hWnd, ::GetDlgItem(m_page.m_hWnd, IDC_TEST_TAB));
-  EXPECT_EQ(m_page.m_tree.m_hWnd, ::GetDlgItem(m_page.m_hWnd, IDC_TEST_TREE));
   EXPECT_EQ(m_page.m_edit.m_hWnd, ::GetDlgItem(m_page.m_hWnd, IDC_TEST_EDIT));
   EXPECT_EQ(m_page.m_missing.m_hWnd, nullptr);
-
   EXPECT_TRUE(m_page.UpdateData(FALSE));  // binding again changes nothing
   EXPECT_EQ(m_page.m_list.m_hWnd, list);
-
   ASSERT_TRUE(m_page.DestroyWindow());
   EXPECT_EQ(m_page.m_hWnd, nullptr);
   EXPECT_EQ(m_page.m_list.m_hWnd, nullptr);
-  EXPECT_EQ(m_page.m_edit.m_hWnd, nullptr);
-
-  CreatePage();  // a new window binds its own controls
+  ASSERT_TRUE(CreatePage(m_page));  // a new window binds its own controls
   EXPECT_EQ(m_page.m_list.m_hWnd, ::GetDlgItem(m_page.m_hWnd, IDC_TEST_LIST));
-  EXPECT_TRUE(::IsWindow(m_page.m_list.m_hWnd));
-}
-
-TEST_F(DialogTest, DestroyingThePageObjectDestroysItsWindow) {
-  HWND window = nullptr;
-  {
-    CTestPage page;
-    CWnd host(Host());
-    ASSERT_TRUE(page.Create(IDD_TEST_PAGE, &host));
-    window = page.m_hWnd;
-  }
-  EXPECT_FALSE(::IsWindow(window));
 }
 
 TEST_F(DialogTest, EnterAndEscapeLeaveAModelessPageAlone) {
-  CreatePage();
+  ASSERT_TRUE(CreatePage(m_page));
   m_page.ShowWindow(SW_SHOW);
   HWND window = m_page.m_hWnd;
   m_page.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -130,105 +119,82 @@ TEST_F(DialogTest, EnterAndEscapeLeaveAModelessPageAlone) {
   m_page.m_edit.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
   m_page.SendMessage(WM_CLOSE);
   PumpMessages(50);
-  EXPECT_TRUE(::IsWindow(window));
   EXPECT_EQ(m_page.m_hWnd, window);
   EXPECT_TRUE(m_page.IsWindowVisible());
 }
 
-TEST_F(DialogTest, ModalDialogsEndWithTheirCommand) {
-  CSelfEndingDialog ok(CSelfEndingDialog::How::kOkCommand);
-  EXPECT_EQ(ok.DoModal(), IDOK);
-  EXPECT_EQ(ok.m_hWnd, nullptr);
-  EXPECT_FALSE(::IsWindow(ok.m_window));
-  EXPECT_FALSE(ok.IsModal());
+TEST_F(DialogTest, ModalDialogsEndWithTheirCommandKeyOrCloseAndBelongToTheMainWindow) {
+  const std::tuple<UINT, WPARAM, INT_PTR> ends[] = {
+      {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), IDOK}, {WM_KEYDOWN, VK_ESCAPE, IDCANCEL}, {WM_CLOSE, 0, IDCANCEL}};
+  for (const auto& [message, wParam, result] : ends) {
+    CSelfEndingDialog dialog(message, wParam);
+    EXPECT_EQ(dialog.DoModal(), result) << message;
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    EXPECT_FALSE(::IsWindow(dialog.m_window));
+    EXPECT_EQ(dialog.m_owner, nullptr);  // no application, no main window
+  }
+  EXPECT_EQ(CDialog(9999).DoModal(), -1);  // no such template
 
-  CSelfEndingDialog escape(CSelfEndingDialog::How::kEscapeKey);
-  EXPECT_EQ(escape.DoModal(), IDCANCEL);
-  CSelfEndingDialog close(CSelfEndingDialog::How::kClose);
-  EXPECT_EQ(close.DoModal(), IDCANCEL);
-}
-
-TEST_F(DialogTest, ModalDialogWithoutParentIsOwnedByTheMainWindow) {
   CWinApp app;
-  CSelfEndingDialog unowned(CSelfEndingDialog::How::kOkCommand);
-  unowned.DoModal();
-  EXPECT_EQ(unowned.m_owner, nullptr);
-
   CWnd mainWnd(Host());
   app.m_pMainWnd = &mainWnd;
-  CSelfEndingDialog owned(CSelfEndingDialog::How::kOkCommand);
+  CSelfEndingDialog owned(WM_CLOSE, 0);
   owned.DoModal();
   EXPECT_EQ(owned.m_owner, Host());
-  app.m_pMainWnd = nullptr;
+  CSelfEndingDialog mainDialog(WM_CLOSE, 0);
+  app.m_pMainWnd = &mainDialog;
+  mainDialog.DoModal();
+  EXPECT_EQ(mainDialog.m_owner, nullptr);  // not owned by itself
+  EXPECT_EQ(app.m_pMainWnd, nullptr);      // forgotten when its window goes
 }
 
-TEST_F(DialogTest, MainWindowPointerIsClearedWhenItsDialogEnds) {
-  CWinApp app;
-  CSelfEndingDialog dlg(CSelfEndingDialog::How::kOkCommand);
-  app.m_pMainWnd = &dlg;
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(app.m_pMainWnd, nullptr);
-  EXPECT_EQ(dlg.m_owner, nullptr);  // not owned by itself
-}
-
-TEST_F(DialogTest, ModalDialogThatCannotBeCreatedReturnsAtOnce) {
-  CDialog missing(9999);
-  EXPECT_EQ(missing.DoModal(), -1);
-  CWnd host(Host());
-  EXPECT_FALSE(missing.Create(9999, &host));
-  EXPECT_EQ(missing.m_hWnd, nullptr);
-}
-
-class CPaintingPage : public CDialog {
+class CEntryApp : public CWinAppEx {
  public:
-  CPaintingPage() : CDialog(IDD_TEST_EMPTY) {}
-  bool m_useDc = false;
-  int m_paints = 0;
+  std::vector<std::string> m_calls;
+  std::wstring m_keyName = L"FrameworkTestKey" + std::to_wstring(::GetCurrentProcessId());
 
- protected:
-  void OnPaint() {
-    ++m_paints;
-    if (!m_useDc) {
-      CDialog::OnPaint();
-      return;
-    }
-    CPaintDC dc(this);
-    EXPECT_NE(dc.GetSafeHdc(), nullptr);
-    EXPECT_TRUE(dc.DrawIcon(0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))));
+  BOOL InitInstance() override {
+    m_calls.push_back("init");
+    SetRegistryKey(m_keyName.c_str());
+    return FALSE;
   }
-  DECLARE_MESSAGE_MAP()
+  int ExitInstance() override {
+    m_calls.push_back("exit");
+    return 3;
+  }
 };
 
-BEGIN_MESSAGE_MAP(CPaintingPage, CDialog)
-  ON_WM_PAINT()
-END_MESSAGE_MAP()
-
-TEST_F(DialogTest, PaintHandlersValidateTheWindow) {
-  CPaintingPage page;
-  CWnd host(Host());
-  ASSERT_TRUE(page.Create(IDD_TEST_EMPTY, &host));
-  page.ShowWindow(SW_SHOW);
-  for (bool useDc : {false, true}) {
-    page.m_useDc = useDc;
-    const int before = page.m_paints;
-    ::InvalidateRect(page.m_hWnd, nullptr, TRUE);
-    ::UpdateWindow(page.m_hWnd);
-    EXPECT_EQ(page.m_paints, before + 1);
-    EXPECT_FALSE(::GetUpdateRect(page.m_hWnd, nullptr, FALSE));
+TEST(WinApp, EntryRunsInitThenExitOfTheCurrentApplication) {
+  EXPECT_EQ(wWinMain(nullptr, nullptr, nullptr, 0), 1);  // no application object
+  {
+    CEntryApp app;
+    ASSERT_EQ(GetCurrentApp(), &app);
+    EXPECT_EQ(wWinMain(::GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(L"ignored"), SW_SHOW), 3);
+    EXPECT_EQ(app.m_calls, (std::vector<std::string>{"init", "exit"}));
+    // The registry key is only a name: nothing is written.
+    EXPECT_EQ(std::wstring(app.GetRegistryKey()), app.m_keyName);
+    HKEY key = nullptr;
+    const LONG opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\" + app.m_keyName).c_str(), 0, KEY_READ, &key);
+    if (opened == ERROR_SUCCESS) ::RegCloseKey(key);
+    EXPECT_NE(opened, ERROR_SUCCESS);
   }
+  EXPECT_EQ(GetCurrentApp(), nullptr);
 }
 
 TEST_F(DialogTest, PagesComeAndGoWithoutLeaks) {
-  auto cycle = [this] {
+  HWND window = nullptr;
+  auto cycle = [&] {
     for (int i = 0; i < 20; ++i) {
       CTestPage page;
-      CWnd host(Host());
-      ASSERT_TRUE(page.Create(IDD_TEST_PAGE, &host));
+      ASSERT_TRUE(CreatePage(page));
       page.ShowWindow(SW_SHOW);
       page.m_list.InsertColumn(0, L"Name", LVCFMT_LEFT, 100);
       page.m_list.InsertItem(0, L"row");
-      page.ShowWindow(SW_HIDE);
+      ASSERT_TRUE(page.m_images.Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1));
+      page.m_list.SetImageList(&page.m_images, LVSIL_SMALL);
+      window = page.m_hWnd;
     }
+    EXPECT_FALSE(::IsWindow(window));  // the page object takes its window with it
   };
   cycle();
   const LeakCounts before = TakeLeakCounts();
@@ -236,36 +202,83 @@ TEST_F(DialogTest, PagesComeAndGoWithoutLeaks) {
   ExpectNoLeaks(before, TakeLeakCounts());
 }
 
-class CSubclassedHost : public CWnd {
- public:
-  int m_closes = 0;
-
- protected:
-  void OnClose() { ++m_closes; }  // swallowed: the host stays
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CSubclassedHost, CWnd)
-  ON_WM_CLOSE()
-END_MESSAGE_MAP()
-
 TEST_F(DialogTest, AnyWindowCanBeSubclassedAndReleased) {
   const LONG_PTR original = ::GetWindowLongPtrW(Host(), GWLP_WNDPROC);
   {
-    CSubclassedHost host;
+    CWnd host;
     ASSERT_TRUE(host.SubclassWindow(Host()));
-    CSubclassedHost second;
-    EXPECT_FALSE(second.SubclassWindow(Host()));  // one object per window
-    host.SendMessage(WM_CLOSE);
-    EXPECT_EQ(host.m_closes, 1);
-    EXPECT_TRUE(::IsWindow(Host()));
-    EXPECT_EQ(host.SendMessage(WM_GETTEXTLENGTH), 9);  // "Test host" via the original procedure
+    EXPECT_FALSE(CWnd().SubclassWindow(Host()));  // one object per window
+    EXPECT_NE(::GetWindowLongPtrW(Host(), GWLP_WNDPROC), original);
+    EXPECT_EQ(host.SendMessage(WM_GETTEXTLENGTH), 9);  // "Test host", from the original procedure
     EXPECT_EQ(host.UnsubclassWindow(), Host());
-    EXPECT_EQ(host.m_hWnd, nullptr);
+    EXPECT_EQ(::GetWindowLongPtrW(Host(), GWLP_WNDPROC), original);
     ASSERT_TRUE(host.SubclassWindow(Host()));
   }  // the destructor undoes the subclassing too
   EXPECT_EQ(::GetWindowLongPtrW(Host(), GWLP_WNDPROC), original);
   EXPECT_EQ(::GetPropW(Host(), L"FrameworkWindowObject"), nullptr);
+}
+
+TEST_F(DialogTest, ListTextsOfAnyLengthDataBesideTheTextAndWhereASortedRowWent) {
+  ASSERT_TRUE(CreatePage(m_page));
+  CListCtrl& list = m_page.m_list;
+  EXPECT_EQ(list.InsertColumn(0, L"映像名称", LVCFMT_LEFT, 120), 0);
+  EXPECT_EQ(list.InsertColumn(1, L"Path", LVCFMT_LEFT, 100), 1);
+  EXPECT_EQ(list.GetColumnWidth(0), 120);
+  EXPECT_EQ(list.InsertItem(0, L"System"), 0);
+  EXPECT_EQ(list.InsertItem(1, L"explorer.exe", 3), 1);
+  const std::wstring longPath = L"C:\\" + std::wstring(1500, L'p') + L"\\a.exe";
+  EXPECT_TRUE(list.SetItemText(1, 1, longPath.c_str()));
+  EXPECT_EQ(list.GetItemText(1, 1), longPath.c_str());
+  EXPECT_EQ(list.GetItemText(7, 0), L"");
+  EXPECT_TRUE(list.SetItemData(1, 0x123456789ABCULL));
+  EXPECT_EQ(list.GetItemData(1), 0x123456789ABCULL);
+  EXPECT_EQ(list.GetItemText(1, 0), L"explorer.exe");  // setting the data keeps the text and the image
+  LVITEMW item = {};
+  item.mask = LVIF_IMAGE;
+  item.iItem = 1;
+  ASSERT_TRUE(list.GetItem(&item));
+  EXPECT_EQ(item.iImage, 3);
+  list.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_HEADERDRAGDROP);
+  list.SetExtendedStyle(0x10023);
+  EXPECT_EQ(list.GetExtendedStyle(), 0x10023u);  // set, not added
+
+  m_page.m_sorted.InsertColumn(0, L"Name", LVCFMT_LEFT, 100);
+  EXPECT_EQ(m_page.m_sorted.InsertItem(0, L"b"), 0);
+  EXPECT_EQ(m_page.m_sorted.InsertItem(1, L"a"), 0);
+}
+
+TEST_F(DialogTest, TreeTextsOfAnyLengthOrderAndOneNoticePerSelection) {
+  ASSERT_TRUE(CreatePage(m_page));
+  CTreeCtrl& tree = m_page.m_tree;
+  HTREEITEM root = tree.InsertItem(L"\\", 0, 1, TVI_ROOT, TVI_LAST);
+  HTREEITEM b = tree.InsertItem(L"Device", 0, 1, root, TVI_SORT);
+  HTREEITEM a = tree.InsertItem(L"BaseNamedObjects", 0, 1, root, TVI_SORT);
+  const std::wstring longName(700, L'n');
+  HTREEITEM deep = tree.InsertItem(longName.c_str(), 0, 1, b, TVI_SORT);
+  EXPECT_EQ(tree.GetChildItem(root), a);  // sorted
+  EXPECT_EQ(tree.GetItemText(deep), longName.c_str());
+  EXPECT_EQ(tree.GetItemText(nullptr), L"");
+  EXPECT_TRUE(tree.SelectItem(b));  // the notice arrives before this returns
+  EXPECT_TRUE(tree.SelectItem(b));  // already selected: no notice
+  EXPECT_EQ(m_page.m_selections, (std::vector<std::wstring>{L"Device"}));
+  EXPECT_TRUE(tree.DeleteAllItems());
+  EXPECT_EQ(tree.GetCount(), 0u);
+}
+
+TEST_F(DialogTest, ImageListIsSharedAndOutlivesTheControlsThatShowIt) {
+  ASSERT_TRUE(CreatePage(m_page));
+  CImageList& images = m_page.m_images;
+  EXPECT_EQ(images.Add(StockIcon()), -1);  // no list yet
+  ASSERT_TRUE(images.Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1));
+  EXPECT_FALSE(images.Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1));
+  HIMAGELIST handle = images.GetSafeHandle();
+  m_page.m_tree.SetImageList(&images, TVSIL_NORMAL);
+  m_page.m_list.SetImageList(&images, LVSIL_SMALL);
+  EXPECT_EQ(m_page.m_list.GetImageList(LVSIL_SMALL), handle);
+  EXPECT_NE(::GetWindowLongW(m_page.m_list.m_hWnd, GWL_STYLE) & LVS_SHAREIMAGELISTS, 0);
+  ASSERT_TRUE(m_page.DestroyWindow());  // list and tree go with the page
+  EXPECT_EQ(images.Add(StockIcon()), 0);
+  EXPECT_EQ(::ImageList_GetImageCount(handle), 1);
 }
 
 }  // namespace

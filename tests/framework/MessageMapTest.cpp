@@ -1,6 +1,5 @@
-// Message maps: dispatch through a chain of maps on real dialog windows,
-// the parameter crackers, Default() with nested messages, and which
-// WM_SHOWWINDOW messages a page gets.
+// Message maps on real dialog windows: dispatch through a chain of maps, the parameter crackers, Default() with
+// nested messages, which WM_SHOWWINDOW messages a page gets, and paint handlers.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,29 +7,27 @@
 #include <string>
 #include <vector>
 
-#include "framework/CDialog.h"
+#include "framework/Framework.h"
 #include "tests/framework/CStringPrinter.h"
 #include "tests/framework/TestResources.h"
 #include "tests/support/GuiFixture.h"
 
 namespace {
 
-constexpr UINT kUserMessage = WM_APP + 1;
 constexpr UINT kCommandId = 42;
+using Calls = std::vector<std::wstring>;
 
 class CRecordingBase : public CDialog {
  public:
-  CRecordingBase() : CDialog(IDD_TEST_EMPTY) {}
-  std::vector<std::wstring> m_calls;
+  CRecordingBase() : CDialog(IDD_TEST_PAGE) {}
+  Calls m_calls;
 
  protected:
   void OnSize(UINT, int, int) { m_calls.push_back(L"base size"); }
   void OnClose() { m_calls.push_back(L"base close"); }
-  // Not in this class's map; a derived class maps it (a shared handler).
-  void OnSysCommand(UINT nID, LPARAM) { m_calls.push_back(L"shared syscommand " + std::to_wstring(nID)); }
-  LRESULT OnUserMessage(WPARAM wParam, LPARAM lParam) {
-    m_calls.push_back(L"base user");
-    return static_cast<LRESULT>(wParam + lParam);
+  // Not in this class's map: the derived class maps it.
+  void OnSysCommand(UINT nID, LPARAM lParam) {
+    m_calls.push_back(L"base syscommand " + std::to_wstring(nID) + L"," + std::to_wstring(lParam));
   }
   DECLARE_MESSAGE_MAP()
 };
@@ -38,36 +35,25 @@ class CRecordingBase : public CDialog {
 BEGIN_MESSAGE_MAP(CRecordingBase, CDialog)
   ON_WM_SIZE()
   ON_WM_CLOSE()
-  ON_MESSAGE(kUserMessage, &CRecordingBase::OnUserMessage)
 END_MESSAGE_MAP()
 
 class CRecordingPage : public CRecordingBase {
  public:
-  UINT m_sizeType = 0;
-  int m_cx = 0;
-  int m_cy = 0;
-  UINT m_sysCommand = 0;
-  LPARAM m_sysParam = 0;
-  HCURSOR m_dragIcon = reinterpret_cast<HCURSOR>(0x1234);
   std::vector<BOOL> m_shows;
+  bool m_paintWithDc = false;
 
  protected:
   void OnSize(UINT nType, int cx, int cy) {
-    Default();
-    m_calls.push_back(L"page size");
-    m_sizeType = nType;
-    m_cx = cx;
-    m_cy = cy;
+    m_calls.push_back(L"page size " + std::to_wstring(nType) + L" " + std::to_wstring(cx) + L"x" + std::to_wstring(cy));
   }
-  void OnShowWindow(BOOL bShow, UINT) {
-    Default();
-    m_shows.push_back(bShow);
+  void OnShowWindow(BOOL bShow, UINT) { m_shows.push_back(bShow); }
+  void OnPaint() {
+    m_calls.push_back(L"paint");
+    if (!m_paintWithDc) return CDialog::OnPaint();
+    CPaintDC dc(this);
+    EXPECT_TRUE(dc.DrawIcon(0, 0, ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION))));
   }
-  void OnSysCommand(UINT nID, LPARAM lParam) {
-    m_sysCommand = nID;
-    m_sysParam = lParam;
-  }
-  HCURSOR OnQueryDragIcon() { return m_dragIcon; }
+  HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(0x1234); }
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult) {
     m_calls.push_back(L"dblclk " + std::to_wstring(pNMHDR->idFrom));
     *pResult = 7;
@@ -85,20 +71,12 @@ class CRecordingPage : public CRecordingBase {
 BEGIN_MESSAGE_MAP(CRecordingPage, CRecordingBase)
   ON_WM_SIZE()
   ON_WM_SHOWWINDOW()
-  ON_WM_SYSCOMMAND()
+  ON_WM_PAINT()
+  ON_WM_SYSCOMMAND()  // names the base's handler
   ON_WM_QUERYDRAGICON()
   ON_NOTIFY(NM_DBLCLK, IDC_TEST_LIST, &CRecordingPage::OnListDblClk)
   ON_COMMAND(kCommandId, &CRecordingPage::OnCommand42)
   ON_MESSAGE(WM_SETTEXT, &CRecordingPage::OnSetText)
-END_MESSAGE_MAP()
-
-class CSharingPage : public CRecordingBase {
- protected:
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CSharingPage, CRecordingBase)
-  ON_WM_SYSCOMMAND()
 END_MESSAGE_MAP()
 
 class MessageMapTest : public GuiFixture {
@@ -106,92 +84,67 @@ class MessageMapTest : public GuiFixture {
   void SetUp() override {
     GuiFixture::SetUp();
     CWnd host(Host());
-    ASSERT_TRUE(m_page.Create(IDD_TEST_EMPTY, &host));
+    ASSERT_TRUE(m_page.Create(IDD_TEST_PAGE, &host));
     m_page.m_calls.clear();
   }
   LRESULT Notify(UINT_PTR id, UINT code) {
     NMHDR header = {nullptr, id, code};
     return m_page.SendMessage(WM_NOTIFY, id, reinterpret_cast<LPARAM>(&header));
   }
+  LRESULT Command(UINT id, UINT code, HWND control) {
+    return m_page.SendMessage(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+  }
 
   CRecordingPage m_page;
 };
 
-TEST_F(MessageMapTest, MostDerivedEntryWinsAndBaseEntriesStillApply) {
+TEST_F(MessageMapTest, MostDerivedEntryWinsBaseEntriesApplyAndCrackersPassParameters) {
   m_page.SendMessage(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
   m_page.SendMessage(WM_CLOSE);
-  EXPECT_EQ(m_page.SendMessage(kUserMessage, 40, 2), 42);
-  EXPECT_EQ(m_page.m_calls, (std::vector<std::wstring>{L"page size", L"base close", L"base user"}));
-  EXPECT_EQ(m_page.m_sizeType, static_cast<UINT>(SIZE_MAXIMIZED));
-  EXPECT_EQ(m_page.m_cx, 640);
-  EXPECT_EQ(m_page.m_cy, 480);
-}
-
-TEST_F(MessageMapTest, NotificationsMatchCodeAndControlId) {
-  EXPECT_EQ(Notify(IDC_TEST_LIST, NM_DBLCLK), 7);
-  EXPECT_EQ(Notify(IDC_TEST_TREE, NM_DBLCLK), 0);
-  EXPECT_EQ(Notify(IDC_TEST_LIST, NM_CLICK), 0);
-  EXPECT_EQ(m_page.m_calls, (std::vector<std::wstring>{L"dblclk 1001"}));
-}
-
-TEST_F(MessageMapTest, CommandsMatchIdFromMenusButtonsAndAccelerators) {
-  HWND anyControl = Host();
-  m_page.SendMessage(WM_COMMAND, MAKEWPARAM(kCommandId, 0), 0);  // menu
-  m_page.SendMessage(WM_COMMAND, MAKEWPARAM(kCommandId, 1), 0);  // accelerator
-  m_page.SendMessage(WM_COMMAND, MAKEWPARAM(kCommandId, BN_CLICKED), reinterpret_cast<LPARAM>(anyControl));
-  m_page.SendMessage(WM_COMMAND, MAKEWPARAM(kCommandId, EN_CHANGE), reinterpret_cast<LPARAM>(anyControl));
-  m_page.SendMessage(WM_COMMAND, MAKEWPARAM(kCommandId + 1, 0), 0);
-  EXPECT_EQ(m_page.m_calls, (std::vector<std::wstring>(3, L"command")));
-}
-
-TEST_F(MessageMapTest, CrackersPassParametersAndResults) {
-  m_page.SendMessage(WM_SYSCOMMAND, 0x0013, 0x00550066);
-  EXPECT_EQ(m_page.m_sysCommand, 0x0013u);
-  EXPECT_EQ(m_page.m_sysParam, 0x00550066);
-  EXPECT_EQ(m_page.SendMessage(WM_QUERYDRAGICON), reinterpret_cast<LRESULT>(m_page.m_dragIcon));
-}
-
-TEST_F(MessageMapTest, DerivedMapCanNameAHandlerOfItsBase) {
-  CSharingPage page;
-  CWnd host(Host());
-  ASSERT_TRUE(page.Create(IDD_TEST_EMPTY, &host));
-  page.SendMessage(WM_SYSCOMMAND, 0x0010, 0);
-  page.SendMessage(WM_CLOSE);
-  EXPECT_EQ(page.m_calls, (std::vector<std::wstring>{L"shared syscommand 16", L"base close"}));
-}
-
-TEST_F(MessageMapTest, UnmappedMessagesGetTheDialogManagersHandling) {
+  m_page.SendMessage(WM_SYSCOMMAND, 16, 77);
+  EXPECT_EQ(m_page.m_calls, (Calls{L"page size 2 640x480", L"base close", L"base syscommand 16,77"}));
+  EXPECT_EQ(m_page.SendMessage(WM_QUERYDRAGICON), 0x1234);
+  // Unmapped messages get the dialog manager's handling.
   m_page.SendMessage(DM_SETDEFID, 1234);
   EXPECT_EQ(LOWORD(m_page.SendMessage(DM_GETDEFID)), 1234);
 }
 
+TEST_F(MessageMapTest, NotificationsMatchCodeAndControlIdCommandsTheId) {
+  EXPECT_EQ(Notify(IDC_TEST_LIST, NM_DBLCLK), 7);
+  EXPECT_EQ(Notify(IDC_TEST_TREE, NM_DBLCLK), 0);
+  EXPECT_EQ(Notify(IDC_TEST_LIST, NM_CLICK), 0);
+  Command(kCommandId, 0, nullptr);  // menu
+  Command(kCommandId, 1, nullptr);  // accelerator
+  Command(kCommandId, BN_CLICKED, Host());
+  Command(kCommandId, EN_CHANGE, Host());  // a control's notice, not a command
+  Command(kCommandId + 1, 0, nullptr);
+  EXPECT_EQ(m_page.m_calls, (Calls{L"dblclk 1001", L"command", L"command", L"command"}));
+}
+
 TEST_F(MessageMapTest, DefaultPassesOnTheMessageBeingHandledEvenWhenNested) {
-  m_page.SetWindowText(L"outer");
+  EXPECT_TRUE(m_page.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"outer")));  // the handler's result
   CString text;
   m_page.GetWindowText(text);
   EXPECT_EQ(text, L"outer");
-  // Outside any message there is nothing to pass on.
-  EXPECT_EQ(m_page.Default(), 0);
+  EXPECT_EQ(m_page.Default(), 0);  // outside any message there is nothing to pass on
 }
 
 TEST_F(MessageMapTest, ShowWindowArrivesOnlyWhenVisibilityChanges) {
-  m_page.ShowWindow(SW_HIDE);  // hidden already
-  m_page.ShowWindow(SW_SHOW);
-  m_page.ShowWindow(SW_SHOW);
-  m_page.ShowWindow(SW_HIDE);
-  m_page.ShowWindow(SW_HIDE);
-  m_page.ShowWindow(SW_SHOW);
+  for (int show : {SW_HIDE, SW_SHOW, SW_SHOW, SW_HIDE, SW_HIDE, SW_SHOW}) m_page.ShowWindow(show);
   EXPECT_EQ(m_page.m_shows, (std::vector<BOOL>{TRUE, FALSE, TRUE}));
 }
 
-TEST_F(MessageMapTest, ChainIsSearchedWithoutAWindowToo) {
-  const MessageMap* map = static_cast<const CCmdTarget&>(m_page).GetMessageMap();
-  const MessageMapEntry* close = CCmdTarget::FindMessageMapEntry(map, WM_CLOSE, 0, 0);
-  ASSERT_NE(close, nullptr);
-  const MessageMapEntry* ok = CCmdTarget::FindMessageMapEntry(map, WM_COMMAND, IDOK, 0);
-  ASSERT_NE(ok, nullptr);
-  EXPECT_EQ(ok->id, static_cast<UINT_PTR>(IDOK));
-  EXPECT_EQ(CCmdTarget::FindMessageMapEntry(map, WM_TIMER, 0, 0), nullptr);
+// Either way the window is validated: no endless stream of WM_PAINT.
+TEST_F(MessageMapTest, PaintHandlersValidateTheWindow) {
+  m_page.ShowWindow(SW_SHOW);
+  for (bool withDc : {false, true}) {
+    m_page.m_paintWithDc = withDc;
+    m_page.m_calls.clear();
+    ::InvalidateRect(m_page.m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(m_page.m_hWnd);
+    EXPECT_EQ(m_page.m_calls, Calls{L"paint"});
+    EXPECT_FALSE(::GetUpdateRect(m_page.m_hWnd, nullptr, FALSE));
+  }
 }
 
 }  // namespace
