@@ -6,6 +6,7 @@
 #include "native/NativeOwners.h"
 #include "res/resource.h"
 #include "views/processes/ProcessRecord.h"
+#include "views/processes/ProcessText.h"
 
 IMPLEMENT_DYNAMIC(CPage0, CPropertyPage)
 
@@ -109,12 +110,7 @@ void CPage0::OnNMDblclkList(NMHDR* pNMHDR, LRESULT* pResult) {
   if (activate->iItem == -1) return;
   const int row = activate->iItem;
 
-  CString caption = L"-->";
-  caption += m_list.GetItemText(row, 0);
-  caption += L"(";
-  caption += m_list.GetItemText(row, 2);
-  caption += L")";
-  m_tab.InsertItem(kDetailItem, caption);
+  m_tab.InsertItem(kDetailItem, DetailTabCaption(m_list.GetItemText(row, 0), m_list.GetItemText(row, 2)));
   TCITEMW item{};
   item.mask = TCIF_PARAM;
   item.lParam = static_cast<LPARAM>(m_list.GetItemData(row));
