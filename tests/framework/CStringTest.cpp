@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "framework/CString.h"
-#include "tests/framework/CStringPrinter.h"
+#include "tests/support/CStringPrinter.h"
 #include "tests/framework/TestResources.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/Framework.h"
-#include "tests/framework/CStringPrinter.h"
+#include "tests/support/CStringPrinter.h"
 #include "tests/framework/TestResources.h"
 #include "tests/support/GuiFixture.h"
 

@@ -12,7 +12,7 @@
 
 #include "native/NativeOwners.h"
 #include "res/resource.h"
-#include "tests/processes/CStringPrinter.h"
+#include "tests/support/CStringPrinter.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/GuiFixture.h"
 #include "tests/support/LeakCounters.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "native/NativeOwners.h"
-#include "tests/processes/CStringPrinter.h"
+#include "tests/support/CStringPrinter.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/SlotOverride.h"
 #include "views/processes/ProcessText.h"

@@ -5,7 +5,7 @@
 
 #include "native/NativeOwners.h"
 #include "res/resource.h"
-#include "views/processes/ProcessRecord.h"
+#include "readers/ProcessRecord.h"
 #include "views/processes/ProcessText.h"
 
 IMPLEMENT_DYNAMIC(CPage0, CPropertyPage)

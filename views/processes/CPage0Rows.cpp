@@ -5,10 +5,10 @@
 #include <shellapi.h>
 
 #include "native/NativeOwners.h"
-#include "views/processes/DevicePaths.h"
-#include "views/processes/ProcessOwner.h"
-#include "views/processes/ProcessPebInfo.h"
-#include "views/processes/ProcessRecord.h"
+#include "readers/DevicePaths.h"
+#include "readers/ProcessOwner.h"
+#include "readers/ProcessPebInfo.h"
+#include "readers/ProcessRecord.h"
 #include "views/processes/ProcessText.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "framework/CString.h"
-#include "views/processes/ProcessRecord.h"
+#include "readers/ProcessRecord.h"
 
 // The image name; "Idle" for an empty name (the idle process) and "<UNKNOW>"
 // when the name's buffer lies outside the snapshot.

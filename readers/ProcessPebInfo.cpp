@@ -1,4 +1,4 @@
-#include "views/processes/ProcessPebInfo.h"
+#include "readers/ProcessPebInfo.h"
 
 #include "native/ByteSpan.h"
 #include "native/NativeQuery.h"

@@ -1,4 +1,4 @@
-#include "views/processes/DriveLetters.h"
+#include "readers/DriveLetters.h"
 
 #include "native/NativeOwners.h"
 

@@ -14,9 +14,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LeakCounters.h"
 #include "tests/support/SlotOverride.h"
-#include "views/processes/DriveLetters.h"
-#include "views/processes/ProcessOwner.h"
-#include "views/processes/ProcessPebInfo.h"
+#include "readers/DriveLetters.h"
+#include "readers/ProcessOwner.h"
+#include "readers/ProcessPebInfo.h"
 
 namespace {
 

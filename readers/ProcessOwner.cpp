@@ -1,4 +1,4 @@
-#include "views/processes/ProcessOwner.h"
+#include "readers/ProcessOwner.h"
 
 #include <aclapi.h>
 

@@ -1,4 +1,4 @@
-#include "views/processes/ProcessRecord.h"
+#include "readers/ProcessRecord.h"
 
 ProcessRecord::ProcessRecord(ByteSpan snapshot, size_t offset, size_t extent)
     : m_snapshot(snapshot), m_record(snapshot.Slice(offset, extent)) {}

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/processes/CStringPrinter.h"
+#include "tests/support/CStringPrinter.h"
 #include "tests/support/SlotOverride.h"
-#include "views/processes/DevicePaths.h"
+#include "readers/DevicePaths.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/CString.h"
-#include "views/processes/DriveLetters.h"
+#include "readers/DriveLetters.h"
 
 // Turns an NT device path into a drive-letter path, in place: in a path of
 // more than 10 characters, the text before the first backslash at index 10

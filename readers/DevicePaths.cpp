@@ -1,4 +1,4 @@
-#include "views/processes/DevicePaths.h"
+#include "readers/DevicePaths.h"
 
 namespace {
 
