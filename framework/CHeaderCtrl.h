@@ -11,7 +11,5 @@ class CHeaderCtrl : public CWnd {
   CHeaderCtrl() = default;
   explicit CHeaderCtrl(HWND hWnd) : CWnd(hWnd) {}
 
-  int GetItemCount() const;                             // HDM_GETITEMCOUNT
-  BOOL GetOrderArray(LPINT piArray, int iCount) const;  // HDM_GETORDERARRAY
-  BOOL SetOrderArray(int iCount, LPINT piArray) const;  // HDM_SETORDERARRAY
+  int GetItemCount() const;  // HDM_GETITEMCOUNT
 };

@@ -39,6 +39,16 @@ int CListCtrl::GetColumnWidth(int nCol) const {
 
 CHeaderCtrl CListCtrl::GetHeaderCtrl() const { return CHeaderCtrl(reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER))); }
 
+BOOL CListCtrl::GetColumnOrderArray(LPINT piArray, int iCount) const {
+  return static_cast<BOOL>(
+      SendMessage(LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(iCount), reinterpret_cast<LPARAM>(piArray)));
+}
+
+BOOL CListCtrl::SetColumnOrderArray(int iCount, LPINT piArray) const {
+  return static_cast<BOOL>(
+      SendMessage(LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(iCount), reinterpret_cast<LPARAM>(piArray)));
+}
+
 int CListCtrl::InsertItem(int nItem, LPCWSTR lpszItem) const {
   return InsertItem(LVIF_TEXT, nItem, lpszItem, 0, 0, 0, 0);
 }

@@ -22,6 +22,10 @@ class CListCtrl : public CWnd {
   BOOL SetColumnWidth(int nCol, int cx) const;
   int GetColumnWidth(int nCol) const;
   CHeaderCtrl GetHeaderCtrl() const;  // LVM_GETHEADER
+  // The display order of the columns. Goes through the list itself, so that
+  // the cells move with their headers.
+  BOOL GetColumnOrderArray(LPINT piArray, int iCount) const;  // LVM_GETCOLUMNORDERARRAY
+  BOOL SetColumnOrderArray(int iCount, LPINT piArray) const;  // LVM_SETCOLUMNORDERARRAY
 
   // Rows. Each InsertItem returns the index the row really got (a sorted
   // list may place it elsewhere), or -1.

@@ -71,14 +71,24 @@ class Page0Test : public GuiFixture {
   CPage0 m_page;
 };
 
+// Each header stands over its own cells: "#" leftmost, then the name, then
+// the rest in index order. Compared on the screen positions, because an order
+// array can read back right while the list still draws the old order.
 TEST_F(Page0Test, ColumnsAndHeaderOrder) {
-  CHeaderCtrl header = m_page.m_list.GetHeaderCtrl();
-  ASSERT_EQ(header.GetItemCount(), kColumns);
-  int order[kColumns] = {};
-  header.GetOrderArray(order, kColumns);
-  EXPECT_EQ(order[0], 1);
-  EXPECT_EQ(order[1], 0);
-  for (int i = 2; i < kColumns; ++i) EXPECT_EQ(order[i], i);
+  HWND header = m_page.m_list.GetHeaderCtrl().GetSafeHwnd();
+  ASSERT_EQ(Header_GetItemCount(header), kColumns);
+  m_page.ShowWindow(SW_SHOW);
+  ASSERT_GT(m_page.m_list.GetItemCount(), 0);
+  int previousLeft = -1;
+  for (int column : {1, 0, 2, 3, 4, 17}) {
+    RECT head{}, cell{};
+    ASSERT_TRUE(Header_GetItemRect(header, column, &head));
+    ASSERT_TRUE(ListView_GetSubItemRect(m_page.m_list.GetSafeHwnd(), 0, column, LVIR_LABEL, &cell));
+    EXPECT_GT(head.left, previousLeft) << column;
+    EXPECT_GE(cell.left, head.left) << column;
+    EXPECT_LE(cell.right, head.right) << column;
+    previousLeft = head.left;
+  }
   EXPECT_EQ(m_page.m_list.GetExtendedStyle(), 0x10023u);
   EXPECT_EQ(m_page.m_tab.GetItemCount(), 3);
   EXPECT_FALSE(IsWindowVisible(m_page.m_tab.GetSafeHwnd()));

@@ -27,14 +27,22 @@ struct ColumnInfo {
 
 // Columns 2 to 17; "#" (1) and "映像名称" (0) go in first.
 constexpr ColumnInfo kColumns[] = {
-    {L"进程ID", LVCFMT_LEFT, 50},          {L"父进程ID", LVCFMT_LEFT, 60},
-    {L"映像路径", LVCFMT_LEFT, 320},       {L"映像基址", LVCFMT_RIGHT, 130},
-    {L"会话ID", LVCFMT_CENTER, 50},        {L"Image", LVCFMT_CENTER, 50},
-    {L"线程数", LVCFMT_CENTER, 50},        {L"句柄数", LVCFMT_CENTER, 50},
-    {L"用户名", LVCFMT_LEFT, 120},         {L"优先级", LVCFMT_CENTER, 80},
-    {L"命令行参数", LVCFMT_LEFT, 320},     {L"PEB", LVCFMT_RIGHT, 130},
-    {L"虚拟内存/峰值(VM)", LVCFMT_RIGHT, 120}, {L"工作集/峰值(WS)", LVCFMT_RIGHT, 120},
-    {L"页面错误", LVCFMT_RIGHT, 60},       {L"用户态/内核态时间", LVCFMT_CENTER, 160},
+    {L"进程ID", LVCFMT_LEFT, 50},
+    {L"父进程ID", LVCFMT_LEFT, 60},
+    {L"映像路径", LVCFMT_LEFT, 320},
+    {L"映像基址", LVCFMT_RIGHT, 130},
+    {L"会话ID", LVCFMT_CENTER, 50},
+    {L"Image", LVCFMT_CENTER, 50},
+    {L"线程数", LVCFMT_CENTER, 50},
+    {L"句柄数", LVCFMT_CENTER, 50},
+    {L"用户名", LVCFMT_LEFT, 120},
+    {L"优先级", LVCFMT_CENTER, 80},
+    {L"命令行参数", LVCFMT_LEFT, 320},
+    {L"PEB", LVCFMT_RIGHT, 130},
+    {L"虚拟内存/峰值(VM)", LVCFMT_RIGHT, 120},
+    {L"工作集/峰值(WS)", LVCFMT_RIGHT, 120},
+    {L"页面错误", LVCFMT_RIGHT, 60},
+    {L"用户态/内核态时间", LVCFMT_CENTER, 160},
 };
 
 constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES;
@@ -42,8 +50,7 @@ constexpr int kDetailItem = 3;
 
 }  // namespace
 
-CPage0::CPage0()
-    : CPropertyPage(IDD_PAGE0, 0, 104) {}
+CPage0::CPage0() : CPropertyPage(IDD_PAGE0, 0, 104) {}
 
 void CPage0::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_LIST, m_list);
@@ -62,14 +69,14 @@ BOOL CPage0::OnInitDialog() {
   m_imageList.Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1);
   m_list.SetImageList(&m_imageList, LVSIL_SMALL);
 
-  // "#" is displayed leftmost.
-  CHeaderCtrl header = m_list.GetHeaderCtrl();
-  const int count = header.GetItemCount();
+  // "#" is displayed leftmost. The order goes through the list, not its
+  // header alone, so that the cells follow their headers.
+  const int count = m_list.GetHeaderCtrl().GetItemCount();
   if (count >= 2 && count <= static_cast<int>(std::size(kColumns)) + 2) {
     int order[std::size(kColumns) + 2] = {};
-    header.GetOrderArray(order, count);
+    m_list.GetColumnOrderArray(order, count);
     std::swap(order[0], order[1]);
-    header.SetOrderArray(count, order);
+    m_list.SetColumnOrderArray(count, order);
   }
 
   m_tab.InsertItem(0, L"模块");
