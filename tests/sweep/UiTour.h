@@ -1,0 +1,16 @@
+// Drives the whole main dialog once, as a user would: every main tab, the
+// detail view of one process with its three tabs, the root, a directory and
+// "ObjectTypes" of the object tree, and the debug-output list.
+#pragma once
+
+#include <windows.h>
+
+class CHalvernDlg;
+
+// Shows every page of `dlg` in turn. `detailPid` is the process whose detail
+// view is opened (when its row is listed at all); a tour never fails, it only
+// drives. Returns the number of object-tree items it selected.
+int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid);
+
+// What a click on main tab k does: select it, then notify the dialog.
+void SelectMainTab(CHalvernDlg& dlg, int k);
