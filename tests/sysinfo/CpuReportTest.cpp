@@ -1,4 +1,4 @@
-// The processor report from fake CPUID tables, and from the real processor.
+// The processor report from fake CPUID tables.
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -117,13 +117,6 @@ TEST(CpuReportTest, LogicalCountNeedsEdxBit28AndTheDescriptorWalkIsBounded) {
   int descriptors = 0;
   for (int at = report.Find(L"   Type:"); at != -1; at = report.Find(L"   Type:", at + 1)) ++descriptors;
   EXPECT_EQ(descriptors, 64);
-}
-
-TEST(CpuReportTest, TheRealProcessorHasAVendorAndFeatures) {
-  const CString report = BuildCpuReport(&CpuId);
-  EXPECT_EQ(report.Find(L"CPU INFORMATION:\r\n\r\nVendor:\t"), 0);
-  EXPECT_NE(report.GetAt(static_cast<int>(wcslen(L"CPU INFORMATION:\r\n\r\nVendor:\t"))), L'\r');
-  EXPECT_NE(report.Find(L"The following features are supported:\r\n"), -1) << report;
 }
 
 }  // namespace

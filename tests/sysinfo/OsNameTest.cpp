@@ -28,8 +28,6 @@ const NameCase kCases[] = {
      L"Microsoft Windows Vista Ultimate Edition, 64-bit Service Pack 2 (Build 6002)", TRUE},
     {6, 0, 1, 0, kX64, 0, true, 5, L"", 6000, L"Microsoft Windows Vista , 64-bit (Build 6000)", TRUE},
     {6, 0, 3, 0, kX86, 0, false, 7, L"", 6001, L"Microsoft Windows Server 2008 , 32-bit (Build 6001)", TRUE},
-    {6, 0, 3, 0, kIa64, 0, true, 15, L"", 6001,
-     L"Microsoft Windows Server 2008 Enterprise Edition for Itanium-based Systems (Build 6001)", TRUE},
     {6, 1, 1, 0, kX64, 0, false, 0, L"Service Pack 1", 7601, L"Microsoft  Service Pack 1 (Build 7601)", FALSE},
     {6, 1, 1, 0, kX64, 0, false, 0, L"", 7600, L"Microsoft  (Build 7600)", FALSE},
     {5, 2, 3, 0x2, kX64, 1, false, 0, L"", 3790,
@@ -41,8 +39,6 @@ const NameCase kCases[] = {
      L"Microsoft Windows XP Professional x64 Edition Service Pack 2 (Build 3790)", TRUE},
     {5, 2, 3, 0x82, kIa64, 0, false, 0, L"Service Pack 1", 3790,
      L"Microsoft Windows Server 2003, Datacenter Edition for Itanium-based Systems Service Pack 1 (Build 3790)", FALSE},
-    {5, 2, 3, 0x2, kIa64, 0, false, 0, L"", 3790,
-     L"Microsoft Windows Server 2003, Enterprise Edition for Itanium-based Systems (Build 3790)", FALSE},
     {5, 1, 1, 0, kX86, 0, false, 0, L"Service Pack 3", 2600, L"Microsoft  Service Pack 3 (Build 2600)", TRUE},
     {5, 1, 1, 0, kX86, 0, false, 0, L"SP!", 2600, L"Microsoft  SP! (Build 2600)", FALSE},  // '!' < '1'
     {4, 0, 1, 0, kX86, 0, false, 0, L"Service Pack 6", 1381, nullptr, FALSE},

@@ -68,38 +68,46 @@ TEST(OsReportTest, MissingAnswersLeaveOutTheirLinesOnly) {
   EXPECT_EQ(report.Find(L"In Use"), -1);
 }
 
-// A fake page-file answer: `entries` as {next, total, name offset or -1 for
-// none, name bytes}; names are put at 0x200.
+// Fake answers: device counts (class 7) and a page-file chain (class 18) of
+// entries {next, total pages, name offset or -1 for outside, name bytes};
+// in-use and peak pages are total + 1 and + 2.
 struct FakeEntry {
   uint32_t next, total;
   int nameAt;
   uint16_t nameBytes;
 };
-const FakeEntry* g_entries = nullptr;
-size_t g_entryCount = 0;
+std::vector<FakeEntry> g_entries;
 
-NTSTATUS NTAPI FakePageFiles(ULONG infoClass, PVOID buffer, ULONG size, PULONG returned) {
-  if (infoClass != 18 || size < 4096) return static_cast<NTSTATUS>(0xC0000003);
+NTSTATUS NTAPI FakeQuery(ULONG infoClass, PVOID buffer, ULONG size, PULONG returned) {
   BYTE* base = static_cast<BYTE*>(buffer);
-  const wchar_t name[] = L"\\??\\C:\\pagefile.sys";
-  std::memcpy(base + 0x200, name, sizeof(name));
+  *returned = size;
+  if (infoClass == 7) {
+    const uint32_t devices[6] = {3, 1, 2, 0, 4, 5};
+    std::memcpy(base, devices, sizeof(devices));
+    return 0;
+  }
+  if (infoClass != 18) return static_cast<NTSTATUS>(0xC0000003);
+  std::memcpy(base + 0x200, L"\\??\\C:\\pagefile.sys", 38);
   std::memcpy(base + 0xFF8, L"ABCD", 8);
   size_t at = 0;
-  for (size_t i = 0; i < g_entryCount; at += g_entries[i++].next) {
-    const FakeEntry& e = g_entries[i];
+  for (const FakeEntry& e : g_entries) {
+    const uint32_t counts[4] = {e.next, e.total, e.total + 1, e.total + 2};
     const uint64_t pointer = e.nameAt < 0 ? 0xDEAD0000 : reinterpret_cast<uint64_t>(base + e.nameAt);
-    std::memcpy(base + at, &e.next, 4);
-    std::memcpy(base + at + 4, &e.total, 4);
+    std::memcpy(base + at, counts, sizeof(counts));
     std::memcpy(base + at + 16, &e.nameBytes, 2);
     std::memcpy(base + at + 24, &pointer, 8);
+    at += e.next;
   }
-  *returned = size;
   return 0;
 }
 
-TEST(OsReportTest, PageFileChainStaysInsideTheAnswer) {
+TEST(OsReportTest, DevicesAndThePageFileChainInsideTheAnswer) {
   EnsureNativeApiBound();
-  ScopedSlotOverride query(g_NativeApi.NtQuerySystemInformation, &FakePageFiles);
+  ScopedSlotOverride query(g_NativeApi.NtQuerySystemInformation, &FakeQuery);
+  SystemDeviceRecord devices;
+  ASSERT_TRUE(ReadSystemDevices(&devices));
+  EXPECT_EQ(devices.disks * 1000 + devices.cdRoms * 100 + devices.serialPorts * 10 + devices.parallelPorts, 3245u);
+
   const struct {
     std::vector<FakeEntry> entries;
     std::vector<CString> names;  // the records read, in order
@@ -110,12 +118,16 @@ TEST(OsReportTest, PageFileChainStaysInsideTheAnswer) {
       {{{32, 1, -1, 8}, {0, 2, 0xFF8, 100}}, {L"", L"ABCD"}},  // name outside; name cut at the end
   };
   for (const auto& c : cases) {
-    g_entries = c.entries.data();
-    g_entryCount = c.entries.size();
+    g_entries = c.entries;
     std::vector<PageFileRecord> files;
     ASSERT_TRUE(ReadPageFiles(&files));
     ASSERT_EQ(files.size(), c.names.size());
-    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(files[i].name, c.names[i]) << i;
+    for (size_t i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(files[i].name, c.names[i]) << i;
+      const uint32_t total = i < c.entries.size() ? c.entries[i].total : 0;
+      EXPECT_EQ(files[i].totalPages, total);
+      EXPECT_EQ(files[i].pagesInUse + files[i].peakPages, total == 0 ? 0 : 2 * total + 3);
+    }
   }
 }
 
