@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "native/NativeOwners.h"
+
 namespace {
 
 constexpr size_t kEntriesOffset = 8;
@@ -12,8 +14,6 @@ constexpr size_t kOffsetToFileNameOffset = 38;
 constexpr size_t kFullPathNameOffset = 40;
 constexpr size_t kFullPathNameSize = 256;
 
-}  // namespace
-
 uint32_t KernelModuleCount(ByteSpan snapshot) {
   if (!snapshot.Contains(0, kEntriesOffset)) return 0;
   const size_t fitting = (snapshot.Size() - kEntriesOffset) / kKernelModuleEntrySize;
@@ -21,11 +21,8 @@ uint32_t KernelModuleCount(ByteSpan snapshot) {
   return fitting < claimed ? static_cast<uint32_t>(fitting) : claimed;
 }
 
-KernelModuleRecord ReadKernelModule(ByteSpan snapshot, uint32_t index) {
+KernelModuleRecord ReadEntry(ByteSpan entry) {
   KernelModuleRecord record;
-  if (index >= KernelModuleCount(snapshot)) return record;
-  const ByteSpan entry =
-      snapshot.Slice(kEntriesOffset + static_cast<size_t>(index) * kKernelModuleEntrySize, kKernelModuleEntrySize);
   record.imageBase = entry.U64(kImageBaseOffset);
   record.imageSize = entry.U32(kImageSizeOffset);
   record.loadOrderIndex = entry.U16(kLoadOrderIndexOffset);
@@ -36,4 +33,22 @@ KernelModuleRecord ReadKernelModule(ByteSpan snapshot, uint32_t index) {
   const size_t nameOffset = entry.U16(kOffsetToFileNameOffset);
   if (nameOffset < pathBytes) record.fileName = CString(path + nameOffset, static_cast<int>(pathBytes - nameOffset));
   return record;
+}
+
+}  // namespace
+
+bool ReadKernelModules(std::vector<KernelModuleRecord>* modules) {
+  UniqueNativeBuffer snapshot(QuerySystemInformation(kSystemModuleInformation, 0));
+  if (!snapshot) return false;
+  *modules = ParseKernelModules(SpanOfNativeBuffer(snapshot.Get()));
+  return true;
+}
+
+std::vector<KernelModuleRecord> ParseKernelModules(ByteSpan snapshot) {
+  std::vector<KernelModuleRecord> modules;
+  const uint32_t count = KernelModuleCount(snapshot);
+  for (uint32_t i = 0; i < count; ++i)
+    modules.push_back(ReadEntry(
+        snapshot.Slice(kEntriesOffset + static_cast<size_t>(i) * kKernelModuleEntrySize, kKernelModuleEntrySize)));
+  return modules;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include <windows.h>
 
@@ -21,10 +22,11 @@ struct KernelModuleRecord {
   CString fullPath;  // FullPathName, whole
 };
 
-// NumberOfModules, cut to the entries that lie wholly inside the snapshot.
-uint32_t KernelModuleCount(ByteSpan snapshot);
+// The modules of a fresh snapshot, in its order; false when the query fails.
+bool ReadKernelModules(std::vector<KernelModuleRecord>* modules);
 
-// Entry `index` (below KernelModuleCount). The path ends at its NUL or at the
-// end of its 256-byte field; an OffsetToFileName at or past the end of the
-// path gives an empty file name.
-KernelModuleRecord ReadKernelModule(ByteSpan snapshot, uint32_t index);
+// The entries of one snapshot: NumberOfModules of them, but only those that
+// lie wholly inside the snapshot. A path ends at its NUL or at the end of its
+// 256-byte field; an OffsetToFileName at or past the end of the path gives
+// an empty file name.
+std::vector<KernelModuleRecord> ParseKernelModules(ByteSpan snapshot);

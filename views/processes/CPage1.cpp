@@ -1,6 +1,5 @@
 #include "views/processes/CPage1.h"
 
-#include "native/NativeOwners.h"
 #include "readers/KernelModules.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/ProcessText.h"
@@ -47,12 +46,10 @@ void CPage1::OnShowWindow(BOOL bShow, UINT) {
   m_list.DeleteAllItems();
   if (!bShow) return;
 
-  UniqueNativeBuffer snapshot(QuerySystemInformation(kSystemModuleInformation, 0));
-  if (!snapshot) return;
-  const ByteSpan span = SpanOfNativeBuffer(snapshot.Get());
-  const uint32_t count = KernelModuleCount(span);
-  for (uint32_t i = 0; i < count; ++i) {
-    const KernelModuleRecord module = ReadKernelModule(span, i);
+  std::vector<KernelModuleRecord> modules;
+  if (!ReadKernelModules(&modules)) return;
+  for (size_t i = 0; i < modules.size(); ++i) {
+    const KernelModuleRecord& module = modules[i];
     const int row = static_cast<int>(i);
     m_list.InsertItem(row, RowNumberText(row));
     m_list.SetItemText(row, 1, module.fileName);
