@@ -2,6 +2,8 @@
 
 #include "framework/Framework.h"
 
+// The kernel modules page: one row per module of a fresh snapshot each time
+// the page is shown; empty while hidden.
 class CPage1 : public CPropertyPage {
   DECLARE_DYNAMIC(CPage1)
 
