@@ -1,6 +1,9 @@
 #include "views/processes/CTabPage0.h"
 
+#include "native/NativeOwners.h"
+#include "readers/MappedImages.h"
 #include "views/common/SingleListPage.h"
+#include "views/processes/ModuleText.h"
 
 IMPLEMENT_DYNAMIC(CTabPage0, CPropertyPage)
 
@@ -9,15 +12,65 @@ BEGIN_MESSAGE_MAP(CTabPage0, CPropertyPage)
   ON_WM_SHOWWINDOW()
 END_MESSAGE_MAP()
 
+namespace {
+
+struct ColumnInfo {
+  const wchar_t* header;
+  int format;
+  int width;
+};
+
+constexpr ColumnInfo kColumns[] = {
+    {L"#", LVCFMT_CENTER, 30},       {L"模块名称", LVCFMT_LEFT, 140}, {L"映射基地址", LVCFMT_RIGHT, 120},
+    {L"模块大小", LVCFMT_RIGHT, 80}, {L"模块路径", LVCFMT_LEFT, 500},
+};
+
+constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+constexpr int kDetailItem = 3;
+
+// The process id that the process page put into the lParam of item 3 of its
+// tab control, our parent; 0 when there is no item 3.
+ULONG_PTR ChosenProcessId(const CWnd& page) {
+  CTabCtrl tab(page.GetParent().GetSafeHwnd());
+  TCITEMW item{};
+  item.mask = TCIF_PARAM;
+  if (!tab.GetItem(kDetailItem, &item)) return 0;
+  return static_cast<ULONG_PTR>(item.lParam);
+}
+
+}  // namespace
+
 CTabPage0::CTabPage0() : CPropertyPage(110, 0, 104) {}
 
 void CTabPage0::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pDX, m_list); }
 
 BOOL CTabPage0::OnInitDialog() {
-  CPropertyPage::OnInitDialog();
+  CDialog::OnInitDialog();
+  int index = 0;
+  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  m_list.SetExtendedStyle(kListExStyle);
   return TRUE;
 }
 
 void CTabPage0::OnSize(UINT, int cx, int cy) { SingleListOnSize(*this, m_list, cx, cy); }
 
-void CTabPage0::OnShowWindow(BOOL, UINT) { Default(); }
+void CTabPage0::OnShowWindow(BOOL bShow, UINT) {
+  Default();
+  m_list.DeleteAllItems();
+  if (!bShow) return;
+
+  // The reader closes the process before any row is added.
+  UniqueNativeBuffer listBuffer(EnumProcessImagesById(ChosenProcessId(*this)));
+  if (!listBuffer) return;
+  auto* list = static_cast<MappedImageList*>(listBuffer.Get());
+  for (ULONG i = 0; i < list->Count; ++i) {
+    UniqueNativeBuffer record(list->Records()[i]);  // released after its row
+    const int row = static_cast<int>(i);
+    const ModuleRowTexts texts = MakeModuleRowTexts(row, *static_cast<const MappedImageRecord*>(record.Get()));
+    m_list.InsertItem(row, texts.number);
+    m_list.SetItemText(row, 2, texts.base);
+    m_list.SetItemText(row, 3, texts.size);
+    m_list.SetItemText(row, 4, texts.path);
+    m_list.SetItemText(row, 1, texts.name);
+  }
+}

@@ -2,6 +2,8 @@
 
 #include "framework/Framework.h"
 
+// The modules tab: the images and mapped files of the process whose id the
+// process page put into item 3 of its tab control, rebuilt on every showing.
 class CTabPage0 : public CPropertyPage {
   DECLARE_DYNAMIC(CTabPage0)
 

@@ -4,6 +4,8 @@
 //   --event <name>   create a named event and hold it
 //   --debug <text>   send the text to the debug-output channel (repeatable)
 //   --threads <n>    start n extra threads that only sleep
+//   --map <path>     map a read-only view of at most the first 64 KiB of an existing
+//                    file, right after the view of the previous --map
 //   --wait           stay until killed, or until stdin (a pipe) or the parent ends
 //
 // Parsing stops at the first word that is not an option; the rest of the
@@ -26,6 +28,27 @@ DWORD WINAPI SleepForever(LPVOID) {
   return 0;
 }
 
+// Each view goes right after the previous one; the first into a free 1 MiB.
+void MapFileView(const wchar_t* path) {
+  static BYTE* next = nullptr;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  CloseHandle(file);
+  if (!section) return;
+  if (!next) {
+    next = static_cast<BYTE*>(VirtualAlloc(nullptr, 0x100000, MEM_RESERVE, PAGE_NOACCESS));
+    if (next) VirtualFree(next, 0, MEM_RELEASE);
+  }
+  const SIZE_T bytes = size.QuadPart < 0x10000 ? 0 : 0x10000;  // 0: the whole (small) file
+  void* view = MapViewOfFileEx(section, FILE_MAP_READ, 0, 0, bytes, next);
+  CloseHandle(section);  // the view holds the section
+  if (view) next = static_cast<BYTE*>(view) + 0x10000;
+}
+
 bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
   const wchar_t* option = argv[*index];
   if (std::wcscmp(option, L"--wait") == 0) {
@@ -40,6 +63,8 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
     CreateEventW(nullptr, TRUE, FALSE, value);  // held until the process ends
   } else if (std::wcscmp(option, L"--debug") == 0) {
     OutputDebugStringW(value);
+  } else if (std::wcscmp(option, L"--map") == 0) {
+    MapFileView(value);
   } else if (std::wcscmp(option, L"--threads") == 0) {
     for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) {
       HANDLE thread = CreateThread(nullptr, 0, SleepForever, nullptr, 0, nullptr);

@@ -1,0 +1,266 @@
+// The address-space walk against 64- and 32-bit children that map files, and
+// against a fake address space for the stepping rules Wine cannot show.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "native/NativeOwners.h"
+#include "readers/MappedImages.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/LeakCounters.h"
+#include "tests/support/SlotOverride.h"
+
+namespace {
+
+struct Row {
+  ULONGLONG base;
+  ULONG size;
+  std::wstring name;
+  bool operator==(const Row& other) const { return base == other.base && size == other.size && name == other.name; }
+};
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << std::hex << row.base << "/" << row.size << "/" << std::string(row.name.begin(), row.name.end());
+}
+
+// Copies the records out and frees them and the list, as the page does.
+std::vector<Row> TakeRows(MappedImageList* list) {
+  std::vector<Row> rows;
+  for (ULONG i = 0; list && i < list->Count; ++i) {
+    rows.push_back({list->Records()[i]->Base, list->Records()[i]->Size, list->Records()[i]->Name});
+    FreeNativeBuffer(list->Records()[i]);
+  }
+  if (list) FreeNativeBuffer(list);
+  return rows;
+}
+
+const Row* FindRow(const std::vector<Row>& rows, const std::wstring& tail) {
+  for (const Row& row : rows) {
+    if (row.name.size() >= tail.size() && _wcsicmp(row.name.c_str() + row.name.size() - tail.size(), tail.c_str()) == 0)
+      return &row;
+  }
+  return nullptr;
+}
+
+// Written, not just extended: a sparse file takes no space on disk.
+std::wstring WriteTempFile(const wchar_t* name, size_t size) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + name;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const std::string bytes(size, 'x');
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(size), &written, nullptr);
+  CloseHandle(file);
+  return path;
+}
+
+class MappedImagesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { EnsureNativeApiBound(); }
+};
+
+TEST_F(MappedImagesTest, ChildrenListTheirImagesAndAViewWithTheMappingRightAfterIt) {
+  const std::wstring big = WriteTempFile(L"halvern_map_big.dat", 0x100000);
+  const std::wstring small = WriteTempFile(L"halvern_map_small.dat", 5000);
+  for (bool wow64 : {false, true}) {
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(wow64, L"--map \"" + big + L"\" --map \"" + small + L"\" --wait"));
+    EXPECT_TRUE(wow64 || !EnumWow64ProcessImages(child.Handle()));
+    const std::vector<Row> rows = TakeRows(EnumProcessImagesById(child.Pid()));
+    ASSERT_GE(rows.size(), 4u) << wow64;
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i - 1].base, rows[i].base);
+    EXPECT_LT(rows.back().base, wow64 ? 0x7FFEFFFFull : 0x7FFFFFEFFFFull);
+
+    const Row* exe = FindRow(rows, wow64 ? L"\\helper32.exe" : L"\\helper64.exe");
+    ASSERT_TRUE(exe && FindRow(rows, L"\\ntdll.dll")) << wow64;
+    EXPECT_NE(0u, exe->size);
+    const Row* view = FindRow(rows, L"\\halvern_map_big.dat");
+    const Row* next = FindRow(rows, L"\\halvern_map_small.dat");
+    ASSERT_TRUE(view && next) << wow64;
+    EXPECT_EQ(0x100000u, view->size);  // the file's allocation, not the 64 KiB view
+    EXPECT_EQ(0x2000u, next->size);
+    EXPECT_EQ(view->base + 0x10000, next->base);
+  }
+  EXPECT_EQ(nullptr, EnumProcessImages(nullptr));
+  EXPECT_EQ(0u, GetFileAllocationSize((L"\\??\\" + big + L".missing").c_str()));
+  DeleteFileW(big.c_str());
+  DeleteFileW(small.c_str());
+}
+
+// A fake address space: regions in ascending order, free space between them.
+enum class NameForm { kNone, kText, kOddLength, kOutsideBuffer };
+struct FakeRegion {
+  ULONG_PTR base, size, allocationBase;
+  ULONG type;
+  NameForm form;
+  std::wstring name;
+  ULONG sizeOfImage;  // 0: no image headers
+  size_t textOffset;  // where the text goes in the answer; junk before it
+};
+constexpr ULONG_PTR kTop = 0x7FFFFFF0000;
+
+std::vector<FakeRegion> g_regions;
+std::vector<ULONG_PTR> g_basicQueries;
+NTSTATUS g_failStatus = 0;
+ULONG_PTR g_failFrom = kTop, g_failTo = kTop;
+
+const FakeRegion* RegionAt(ULONG_PTR address) {
+  for (const FakeRegion& region : g_regions)
+    if (address >= region.base && address - region.base < region.size) return &region;
+  return nullptr;
+}
+
+NTSTATUS NTAPI FakeQuery(HANDLE, PVOID at, ULONG infoClass, PVOID buffer, SIZE_T size, PSIZE_T) {
+  const auto address = reinterpret_cast<ULONG_PTR>(at);
+  const FakeRegion* region = RegionAt(address);
+  if (infoClass == 0) {
+    g_basicQueries.push_back(address);
+    if (address >= g_failFrom && address < g_failTo) return g_failStatus;
+    MEMORY_BASIC_INFORMATION info{};
+    ULONG_PTR end = kTop;
+    for (const FakeRegion& r : g_regions)
+      if (r.base > address && r.base < end) end = r.base;
+    info.BaseAddress = reinterpret_cast<PVOID>(region ? region->base : address & ~0xFFFull);
+    info.AllocationBase = reinterpret_cast<PVOID>(region ? region->allocationBase : 0);
+    info.RegionSize = region ? region->size : end - (address & ~0xFFFull);
+    info.Protect = region ? PAGE_READONLY : PAGE_NOACCESS;
+    info.Type = region ? region->type : 0;
+    std::memcpy(buffer, &info, sizeof(info));
+    return 0;
+  }
+  if (!region || region->form == NameForm::kNone) return static_cast<NTSTATUS>(0xC0000141);
+  BYTE* answer = static_cast<BYTE*>(buffer);
+  std::memset(answer, 0xAB, size);
+  const USHORT length = static_cast<USHORT>(region->name.size() * 2 + (region->form == NameForm::kOddLength));
+  const ULONG_PTR text = region->form == NameForm::kOutsideBuffer
+                             ? reinterpret_cast<ULONG_PTR>(region->name.data())
+                             : reinterpret_cast<ULONG_PTR>(answer + region->textOffset);
+  std::memcpy(answer, &length, 2);
+  std::memcpy(answer + 8, &text, 8);
+  if (region->form != NameForm::kOutsideBuffer)
+    std::memcpy(answer + region->textOffset, region->name.data(), length & ~1);
+  return 0;
+}
+
+NTSTATUS NTAPI FakeRead(HANDLE, PVOID at, PVOID buffer, SIZE_T size, PSIZE_T) {
+  const auto address = reinterpret_cast<ULONG_PTR>(at);
+  const FakeRegion* region = RegionAt(address & ~0xFFFull);
+  if (!region || region->sizeOfImage == 0) return static_cast<NTSTATUS>(0x8000000D);
+  std::memset(buffer, 0, size);
+  const bool dos = address == region->allocationBase;
+  const DWORD value = dos ? IMAGE_DOS_SIGNATURE : IMAGE_NT_SIGNATURE;
+  const LONG lfanew = 0x80;
+  std::memcpy(buffer, &value, dos ? 2 : 4);
+  std::memcpy(static_cast<BYTE*>(buffer) + (dos ? 0x3C : 0x50),
+              dos ? &lfanew : reinterpret_cast<const LONG*>(&region->sizeOfImage), 4);
+  return 0;
+}
+
+NTSTATUS NTAPI NoFile(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, ULONG, ULONG) {
+  return kStatusObjectNameNotFound;
+}
+
+int g_allocations = 0;
+int g_failAllocation = 0;
+PFN_NtAllocateVirtualMemory g_realAllocate = nullptr;
+NTSTATUS NTAPI CountedAllocate(HANDLE p, PVOID* base, ULONG_PTR zero, PSIZE_T size, ULONG type, ULONG protect) {
+  if (++g_allocations == g_failAllocation) return static_cast<NTSTATUS>(0xC0000017);
+  return g_realAllocate(p, base, zero, size, type, protect);
+}
+
+class FakeSpaceTest : public MappedImagesTest {
+ protected:
+  void SetUp() override {
+    g_basicQueries.clear();
+    g_failFrom = g_failTo = kTop;
+    g_allocations = g_failAllocation = 0;
+    g_realAllocate = m_allocate.Saved();
+  }
+  std::vector<Row> Walk() { return TakeRows(EnumProcessImages(NtCurrentProcessHandle())); }
+
+  ScopedSlotOverride<PFN_NtQueryVirtualMemory> m_query{g_NativeApi.NtQueryVirtualMemory, &FakeQuery};
+  ScopedSlotOverride<PFN_NtReadVirtualMemory> m_read{g_NativeApi.NtReadVirtualMemory, &FakeRead};
+  ScopedSlotOverride<PFN_NtOpenFile> m_open{g_NativeApi.NtOpenFile, &NoFile};
+  ScopedSlotOverride<PFN_NtAllocateVirtualMemory> m_allocate{g_NativeApi.NtAllocateVirtualMemory, &CountedAllocate};
+};
+
+FakeRegion Mapped(ULONG_PTR base, ULONG_PTR size, const std::wstring& name, NameForm form = NameForm::kText,
+                  size_t textOffset = 16) {
+  return {base, size, base, MEM_MAPPED, form, name, 0, textOffset};
+}
+FakeRegion Image(ULONG_PTR base, ULONG_PTR size, ULONG_PTR allocationBase, const std::wstring& name,
+                 ULONG sizeOfImage) {
+  return {base, size, allocationBase, MEM_IMAGE, NameForm::kText, name, sizeOfImage, 16};
+}
+
+TEST_F(FakeSpaceTest, SteppingRulesTailsAndSizesThatWouldJumpTooFar) {
+  g_regions = {{0x10000, 0x30000, 0x10000, MEM_PRIVATE, NameForm::kNone, L"", 0, 16},
+               Mapped(0x40000, 0x10000, L"\\Device\\F\\hidden.dat"),  // right after a skipped region
+               Image(0x50000, 0x1000, 0x50000, L"\\Device\\Fake\\alpha.dll", 0x20000),
+               Image(0x51000, 0x1F000, 0x50000, L"\\Device\\Fake\\alpha.dll", 0x20000),
+               Mapped(0x70000, 0x10000, L"\\Device\\F\\skipped.dat"),   // right after an honest image
+               Mapped(0x80000, 0x10000, L"\\Device\\Take\\alpha.dll"),  // the same 12-unit tail
+               Mapped(0x90000, 0x4000, L"\\Device\\F\\view.dat"),
+               Mapped(0x94000, 0xC000, L"\\Device\\F\\view.dat"),
+               Image(0xB0000, 0x10000, 0xB0000, L"\\Device\\F\\liar.dll", 0xFFFFF000),  // claims 4 GiB
+               Mapped(0xC0000, 0x10000, L"\\Device\\F\\after.dat")};
+  EXPECT_EQ(Walk(), (std::vector<Row>{{0x50000, 0x20000, L"\\Device\\Fake\\alpha.dll"},
+                                      {0x90000, 0, L"\\Device\\F\\view.dat"},
+                                      {0xB0000, 0xFFFFF000, L"\\Device\\F\\liar.dll"},
+                                      {0xC0000, 0, L"\\Device\\F\\after.dat"}}));
+  EXPECT_LT(g_basicQueries.size(), 20u);
+}
+
+TEST_F(FakeSpaceTest, ShortOddOutsideAndOverlongNames) {
+  const std::wstring name299 = std::wstring(294, L'x') + L"c.dll", name300 = L"y" + name299;
+  g_regions = {Mapped(0x10000, 0x10000, L"a.dll"),
+               Mapped(0x20000, 0x10000, L"a.dll", NameForm::kText, 100),  // other bytes before the text
+               Mapped(0x30000, 0x10000, L"b.dll"),
+               Mapped(0x40000, 0x10000, L"\\Device\\F\\odd.dat", NameForm::kOddLength),
+               Mapped(0x50000, 0x10000, L"\\Device\\F\\outside.dat", NameForm::kOutsideBuffer),
+               Mapped(0x60000, 0x10000, name300),
+               Mapped(0x70000, 0x10000, name299)};
+  EXPECT_EQ(Walk(), (std::vector<Row>{{0x10000, 0, L"a.dll"}, {0x30000, 0, L"b.dll"}, {0x70000, 0, name299}}));
+}
+
+TEST_F(FakeSpaceTest, ListGrowsPast511AndFailedAllocationsKeepWhatWasFound) {
+  g_regions.clear();
+  for (ULONG_PTR i = 0; i < 1500; ++i)
+    g_regions.push_back(Mapped(0x10000 * (i + 1), 0x10000, i % 2 ? L"\\Device\\F\\odd.dat" : L"\\Device\\F\\even.dat"));
+  const std::vector<Row> rows = Walk();
+  ASSERT_EQ(1500u, rows.size());
+  EXPECT_EQ(0x10000u * 1500, rows.back().base);
+
+  // Allocation 1 is the list, 2.. the records; 514 is the list's first growth.
+  const std::pair<int, size_t> cases[] = {{1, 0}, {3, 1}, {514, 511}};
+  const LeakCounts before = TakeLeakCounts();
+  for (const auto& [failAt, count] : cases) {
+    g_allocations = 0;
+    g_failAllocation = failAt;
+    EXPECT_EQ(count, Walk().size()) << failAt;
+  }
+  ExpectNoLeaks(before, TakeLeakCounts());
+}
+
+TEST_F(FakeSpaceTest, StatusesThatDoNotDependOnTheAddressEndTheWalk) {
+  g_regions = {Mapped(0x10000, 0x10000, L"\\Device\\F\\first.dat"), Mapped(0x50000, 0x10000, L"\\Device\\F\\late.dat")};
+  const std::pair<ULONG, size_t> cases[] = {{0xC0000008, 1}, {0xC000010A, 1}, {0xC0000022, 1}, {0xC000000D, 2}};
+  for (const auto& [status, count] : cases) {
+    g_basicQueries.clear();
+    g_failFrom = 0x20000;
+    g_failTo = 0x50000;
+    g_failStatus = static_cast<NTSTATUS>(status);
+    const std::vector<Row> rows = Walk();
+    EXPECT_EQ(count, rows.size()) << std::hex << status;
+    if (count == 1) {
+      EXPECT_EQ(2u, g_basicQueries.size()) << std::hex << status;
+    }
+  }
+}
+
+}  // namespace
