@@ -6,6 +6,8 @@
 //   --threads <n>    start n extra threads that only sleep
 //   --map <path>     map a read-only view of at most the first 64 KiB of an existing
 //                    file, right after the view of the previous --map
+//   --views <n>      map n read-only views of this program's own file, anywhere
+//   --events <n>     create n unnamed events and hold them
 //   --wait           stay until killed, or until stdin (a pipe) or the parent ends
 //
 // Parsing stops at the first word that is not an option; the rest of the
@@ -65,6 +67,17 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
     OutputDebugStringW(value);
   } else if (std::wcscmp(option, L"--map") == 0) {
     MapFileView(value);
+  } else if (std::wcscmp(option, L"--views") == 0) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    HANDLE file = CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    for (long i = std::wcstol(value, nullptr, 10); section && i > 0; --i)
+      MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0);
+    if (section) CloseHandle(section);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  } else if (std::wcscmp(option, L"--events") == 0) {
+    for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) CreateEventW(nullptr, TRUE, FALSE, nullptr);
   } else if (std::wcscmp(option, L"--threads") == 0) {
     for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) {
       HANDLE thread = CreateThread(nullptr, 0, SleepForever, nullptr, 0, nullptr);
