@@ -85,6 +85,7 @@ NTSTATUS CPage3::EnumDirectoryTree(CString& path, HTREEITEM hParent, int depth) 
     if (entry.typeName != L"Directory") continue;
     HTREEITEM item =
         m_tree.InsertItem(kTreeItemMask, entry.name, kImageDirectory, kImageDirectoryOpen, 0, 0, 0, hParent, TVI_SORT);
+    if (item == nullptr) continue;  // a null parent would put the subtree at the top level
     CString child = ChildDirectoryPath(path, entry.name);
     EnumDirectoryTree(child, item, depth + 1);
   }

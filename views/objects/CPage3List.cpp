@@ -87,6 +87,7 @@ NTSTATUS CPage3::ListDirectoryObjects(CString& path) {
   ObjectDirectoryEntry entry;
   for (int i = 0; directory.Next(&entry); ++i) {
     const int row = m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE, i, entry.name, 0, 0, kImageOtherType, 0);
+    if (row < 0) continue;  // row -1 would address every row
     m_list.SetItemText(row, 1, entry.typeName);
     const int image = ObjectTypeImage(entry.typeName);
     if (image != kImageOtherType) m_list.SetItem(row, 0, LVIF_IMAGE, nullptr, image, 0, 0, 0);
