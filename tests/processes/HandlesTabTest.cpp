@@ -107,6 +107,40 @@ TEST_F(HandlesTabTest, RowsOfTheObjectsAChildHolds) {
   ExpectNoLeaks(before, TakeLeakCounts());
 }
 
+TEST(HandleTextTest, NamingRulesAndNameTexts) {
+  using Rule = HandleNamingRule;
+  const struct {
+    const wchar_t* type;
+    uint32_t access;
+    Rule rule;
+  } rules[] = {
+      {L"Process(5)", 0x0012019F, Rule::kProcess},  {L"ProcessX(40)", 0, Rule::kProcess},
+      {L"process(5)", 0, Rule::kObjectName},        {L"Thread(6)", 0x0012019F, Rule::kThread},
+      {L"File(17)", 0x0012019F, Rule::kNamedPipe},  {L"Event(8)", 0x0012019F, Rule::kNamedPipe},
+      {L"File(17)", 0x0012019B, Rule::kObjectName}, {L"(6)", 0, Rule::kObjectName},
+  };
+  for (const auto& r : rules) EXPECT_EQ(ChooseHandleNamingRule(r.type, r.access), r.rule) << r.type;
+  EXPECT_TRUE(NameQueryMayHang(L"File(17)"));
+  EXPECT_TRUE(NameQueryMayHang(L"(17)"));
+  EXPECT_FALSE(NameQueryMayHang(L"Event(8)"));
+
+  using State = TargetImageName::State;
+  ProcessHandleTarget process{{State::kEmpty, L""}, true, 1234};
+  EXPECT_EQ(ProcessHandleNameText(process), CString(L"<UNKNOW>(1234)"));
+  process.image = {State::kNone, L""};
+  EXPECT_EQ(ProcessHandleNameText(process), CString(L"(1234)"));
+  process.hasProcessId = false;
+  process.image = {State::kText, L"C:\\a.exe"};
+  EXPECT_EQ(ProcessHandleNameText(process), CString(L"C:\\a.exe"));
+  ThreadHandleTarget thread{0x100000001ULL, 8, true, {State::kNone, L""}};
+  EXPECT_EQ(ThreadHandleNameText(thread), CString(L"<UNKNOW>(1) : 8"));
+  thread.processOpened = false;
+  EXPECT_EQ(ThreadHandleNameText(thread), CString(L"(1) : 8"));
+  EXPECT_EQ(ObjectNameText(true, L""), CString(L"<NO NAME>"));
+  EXPECT_EQ(HandleAttributesText(1), CString(L"受保护"));
+  EXPECT_EQ(HandleAttributesText(2), CString(L"可继承"));
+}
+
 void PutEntry(BYTE* entry, ULONG_PTR pid, ULONG_PTR value, uint32_t access, uint16_t typeIndex, uint32_t attributes) {
   std::memcpy(entry + 0x08, &pid, 8);
   std::memcpy(entry + 0x10, &value, 8);
