@@ -4,10 +4,25 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <set>
 
 #include "framework/Framework.h"
 #include "tests/support/GuiFixture.h"
 #include "tests/support/SlotOverride.h"
+
+// The ids of the threads that process `pid` runs now.
+inline std::set<DWORD> ThreadIdsOf(DWORD pid) {
+  std::set<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == pid) ids.insert(entry.th32ThreadID);
+  CloseHandle(snapshot);
+  return ids;
+}
 
 template <typename Page, UINT kTemplate>
 class DetailPageFixture : public GuiFixture {
@@ -43,6 +58,14 @@ class DetailPageFixture : public GuiFixture {
     return m_page.m_list.GetItemCount();
   }
   CString Cell(int row, int column) { return m_page.m_list.GetItemText(row, column); }
+  // The first row whose cell in `column` ends with `tail`, or -1.
+  int RowEndingWith(int column, const CString& tail) {
+    for (int row = 0; row < m_page.m_list.GetItemCount(); ++row) {
+      const CString text = Cell(row, column);
+      if (text.GetLength() >= tail.GetLength() && text.Mid(text.GetLength() - tail.GetLength()) == tail) return row;
+    }
+    return -1;
+  }
 
   CTabCtrl m_tab;
   Page m_page;

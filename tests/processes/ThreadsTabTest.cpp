@@ -2,7 +2,6 @@
 // wait reasons, long times, the TEB fallback, process 0 and a process that
 // has gone.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstring>
 #include <set>
@@ -19,17 +18,6 @@
 namespace {
 
 using ThreadsTabTest = DetailPageFixture<CTabPage1, IDD_TABPAGE1>;
-
-std::set<DWORD> ThreadIdsOf(DWORD pid) {
-  std::set<DWORD> ids;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == pid) ids.insert(entry.th32ThreadID);
-  CloseHandle(snapshot);
-  return ids;
-}
 
 TEST_F(ThreadsTabTest, ListsExactlyTheChildsThreads) {
   EXPECT_EQ(m_page.m_list.GetExtendedStyle(), 0x10021u);
