@@ -56,6 +56,8 @@ Outcome RunCallWithin(QueryCall* call, DWORD timeoutMs) {
     }
     wait = WaitForSingleObject(worker, stage == kPending ? timeoutMs : INFINITE);
   }
+  // A wait that failed says nothing about the worker: it may still be in the call.
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_TIMEOUT) outcome = Outcome::kAbandoned;
   CloseHandle(worker);
   return outcome;
 }
