@@ -1,7 +1,8 @@
 // Clicks a tab of a running Halvern window, for screenshots: finds the main
 // window by its caption, asks the tab control for the item's rectangle through
 // a buffer in Halvern's own address space, and clicks the item's centre.
-//   select_tab.exe <main tab index> [<process-page tab index or -1> [<row to double-click>]]
+//   select_tab.exe <main tab index> [<process-page tab index or -1> [<row to double-click> [<pixels>]]]
+//   (pixels: then scroll the visible list that far to the right)
 //   select_tab.exe about          (opens the about box from the system menu)
 #include <windows.h>
 #include <commctrl.h>
@@ -61,6 +62,20 @@ HWND VisibleChild(HWND parent, int id) {
   return nullptr;
 }
 
+// The visible list (id 1001) anywhere below `root`.
+HWND VisibleList(HWND root) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      root,
+      [](HWND child, LPARAM out) -> BOOL {
+        if (GetDlgCtrlID(child) != 1001 || !IsWindowVisible(child)) return TRUE;
+        *reinterpret_cast<HWND*>(out) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -81,6 +96,12 @@ int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && _wtoi(argv[2]) >= 0) {
     HWND pageTab = VisibleChild(mainTab, 1000);
     if (!ClickTab(pageTab, _wtoi(argv[2]))) return 1;
+  }
+  if (argc >= 5) {
+    HWND list = VisibleList(mainTab);
+    if (!list) return 1;
+    SendMessageW(list, LVM_SCROLL, _wtoi(argv[4]), 0);
+    Sleep(500);
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "native/NativeOwners.h"
+#include "readers/AnswerString.h"
 #include "readers/DevicePaths.h"
 #include "readers/ProcessOwner.h"
 #include "readers/ProcessPebInfo.h"
@@ -24,22 +25,6 @@ bool QueryPebAddress(HANDLE process, ULONG_PTR* peb) {
   UniqueNativeBuffer basic(QueryProcessInformation(process, kProcessBasicInformation, kBasicInformationSize));
   if (!basic) return false;
   *peb = SpanOfNativeBuffer(basic.Get()).Ptr(8);
-  return true;
-}
-
-// The text of the UNICODE_STRING at the start of a query answer; its buffer
-// must lie inside the answer. False when it does not.
-bool AnswerString(const void* answer, CString* text) {
-  const ByteSpan span = SpanOfNativeBuffer(answer);
-  const size_t length = span.U16(0) & ~1u;
-  const ULONG_PTR buffer = span.Ptr(8);
-  const ULONG_PTR base = reinterpret_cast<ULONG_PTR>(span.Data());
-  if (length == 0) {
-    *text = CString();
-    return true;
-  }
-  if (buffer < base || !span.Contains(buffer - base, length)) return false;
-  *text = CString(reinterpret_cast<const wchar_t*>(buffer), static_cast<int>(length / sizeof(wchar_t)));
   return true;
 }
 
@@ -112,7 +97,7 @@ void CPage0::FillFullAccess(int row, HANDLE process) {
 void CPage0::FillLimitedAccess(int row, HANDLE process, const ProcessRecord& record) {
   UniqueNativeBuffer fileName(QueryProcessInformation(process, kProcessImageFileName, 0));
   CString text;
-  if (fileName && AnswerString(fileName.Get(), &text)) {
+  if (fileName && ReadAnswerString(fileName.Get(), &text)) {
     if (text.IsEmpty()) text = ProcessImageNameText(record);
     DevicePathToDrivePath(text);
     m_list.SetItemText(row, 4, text);

@@ -1,6 +1,11 @@
 #include "views/processes/CTabPage1.h"
 
+#include <vector>
+
+#include "readers/ProcessThreads.h"
 #include "views/common/SingleListPage.h"
+#include "views/processes/DetailProcessId.h"
+#include "views/processes/ThreadText.h"
 
 IMPLEMENT_DYNAMIC(CTabPage1, CPropertyPage)
 
@@ -9,15 +14,49 @@ BEGIN_MESSAGE_MAP(CTabPage1, CPropertyPage)
   ON_WM_SIZE()
 END_MESSAGE_MAP()
 
+namespace {
+
+struct ColumnInfo {
+  const wchar_t* header;
+  int format;
+  int width;
+};
+
+constexpr ColumnInfo kColumns[kThreadColumnCount] = {
+    {L"#", LVCFMT_CENTER, 30},      {L"线程ID", LVCFMT_LEFT, 50},    {L"起始地址/Win32起始地址", LVCFMT_RIGHT, 240},
+    {L"优先级", LVCFMT_CENTER, 50}, {L"状态", LVCFMT_LEFT, 150},     {L"内核堆栈基址/上限", LVCFMT_LEFT, 250},
+    {L"TEB", LVCFMT_RIGHT, 130},    {L"切换计数", LVCFMT_RIGHT, 60}, {L"创建/用户态/内核态时间", LVCFMT_CENTER, 240},
+};
+
+constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+
+}  // namespace
+
 CTabPage1::CTabPage1() : CPropertyPage(111, 0, 104) {}
 
 void CTabPage1::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pDX, m_list); }
 
 BOOL CTabPage1::OnInitDialog() {
-  CPropertyPage::OnInitDialog();
+  CDialog::OnInitDialog();
+  int index = 0;
+  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  m_list.SetExtendedStyle(kListExStyle);
   return TRUE;
 }
 
 void CTabPage1::OnSize(UINT, int cx, int cy) { SingleListOnSize(*this, m_list, cx, cy); }
 
-void CTabPage1::OnShowWindow(BOOL, UINT) { Default(); }
+void CTabPage1::OnShowWindow(BOOL bShow, UINT) {
+  Default();
+  m_list.DeleteAllItems();
+  if (!bShow) return;
+
+  std::vector<ThreadRecord> threads;
+  if (!ReadProcessThreads(ReadDetailProcessId(*this), &threads)) return;
+  for (size_t i = 0; i < threads.size(); ++i) {
+    const int row = static_cast<int>(i);
+    const auto cells = ThreadCells(row, threads[i]);
+    m_list.InsertItem(row, cells[0]);
+    for (int column = 1; column < kThreadColumnCount; ++column) m_list.SetItemText(row, column, cells[column]);
+  }
+}

@@ -1,6 +1,12 @@
 #include "views/processes/CTabPage2.h"
 
+#include "native/NativeOwners.h"
+#include "readers/HandleQueries.h"
+#include "readers/HandleSnapshot.h"
 #include "views/common/SingleListPage.h"
+#include "views/processes/DetailProcessId.h"
+#include "views/processes/HandleText.h"
+#include "views/processes/ProcessText.h"
 
 IMPLEMENT_DYNAMIC(CTabPage2, CPropertyPage)
 
@@ -9,15 +15,91 @@ BEGIN_MESSAGE_MAP(CTabPage2, CPropertyPage)
   ON_WM_SHOWWINDOW()
 END_MESSAGE_MAP()
 
+namespace {
+
+struct ColumnInfo {
+  const wchar_t* header;
+  int format;
+  int width;
+};
+
+constexpr ColumnInfo kColumns[] = {
+    {L"#", LVCFMT_CENTER, 40},     {L"类型(索引)", LVCFMT_LEFT, 120}, {L"名称", LVCFMT_LEFT, 400},
+    {L"句柄值", LVCFMT_RIGHT, 60}, {L"对象地址", LVCFMT_LEFT, 130},   {L"访问权限", LVCFMT_RIGHT, 80},
+    {L"属性", LVCFMT_RIGHT, 50},
+};
+
+constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+constexpr ULONG kSystemExtendedHandleInformation = 64;
+// A name query that may never return is given this long; the page then goes on.
+constexpr DWORD kHangingNameQueryTimeoutMs = 300;
+
+// The name cell of one handle of process `processId`, by the first naming
+// rule that its type text and access select.
+CString HandleNameCell(ULONG_PTR processId, const HandleEntry& entry, const CString& typeText) {
+  const ULONG_PTR value = entry.HandleValue();
+  switch (ChooseHandleNamingRule(typeText, entry.GrantedAccess())) {
+    case HandleNamingRule::kProcess: {
+      ProcessHandleTarget target;
+      return ReadProcessHandleTarget(processId, value, &target) ? ProcessHandleNameText(target) : CString();
+    }
+    case HandleNamingRule::kThread: {
+      ThreadHandleTarget target;
+      return ReadThreadHandleTarget(processId, value, &target) ? ThreadHandleNameText(target) : CString();
+    }
+    case HandleNamingRule::kNamedPipe:
+      return kNamedPipeName;
+    case HandleNamingRule::kObjectName:
+      break;
+  }
+  const DWORD timeout = NameQueryMayHang(typeText) ? kHangingNameQueryTimeoutMs : INFINITE;
+  CString name;
+  const bool found = ReadHandleObjectName(processId, value, timeout, &name);
+  return ObjectNameText(found, name);
+}
+
+}  // namespace
+
 CTabPage2::CTabPage2() : CPropertyPage(112, 0, 104) {}
 
 void CTabPage2::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pDX, m_list); }
 
 BOOL CTabPage2::OnInitDialog() {
-  CPropertyPage::OnInitDialog();
+  CDialog::OnInitDialog();
+  int index = 0;
+  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  m_list.SetExtendedStyle(kListExStyle);
   return TRUE;
 }
 
 void CTabPage2::OnSize(UINT, int cx, int cy) { SingleListOnSize(*this, m_list, cx, cy); }
 
-void CTabPage2::OnShowWindow(BOOL, UINT) { Default(); }
+void CTabPage2::OnShowWindow(BOOL bShow, UINT) {
+  Default();
+  m_list.DeleteAllItems();
+  if (!bShow) return;
+
+  const ULONG_PTR processId = ReadDetailProcessId(*this);
+  UniqueNativeBuffer snapshot(QuerySystemInformation(kSystemExtendedHandleInformation, 0));
+  if (!snapshot) return;
+  const ByteSpan span = SpanOfNativeBuffer(snapshot.Get());
+  const size_t count = HandleEntryCount(span);
+  int row = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const HandleEntry entry = HandleEntryAt(span, i);
+    if (entry.UniqueProcessId() == processId) InsertHandleRow(row++, processId, entry);
+  }
+}
+
+void CTabPage2::InsertHandleRow(int row, ULONG_PTR processId, const HandleEntry& entry) {
+  m_list.InsertItem(row, RowNumberText(row));
+  CString typeName;
+  const bool typed = ReadHandleTypeName(processId, entry.HandleValue(), &typeName);
+  const CString typeText = HandleTypeText(typed ? &typeName : nullptr, entry.ObjectTypeIndex());
+  m_list.SetItemText(row, 1, typeText);
+  m_list.SetItemText(row, 2, HandleNameCell(processId, entry, typeText));
+  m_list.SetItemText(row, 3, HandleValueText(entry.HandleValue()));
+  m_list.SetItemText(row, 4, PointerText(entry.Object()));
+  m_list.SetItemText(row, 5, AccessMaskText(entry.GrantedAccess()));
+  m_list.SetItemText(row, 6, HandleAttributesText(entry.HandleAttributes()));
+}

@@ -2,6 +2,8 @@
 
 #include "framework/Framework.h"
 
+class HandleEntry;
+
 class CTabPage2 : public CPropertyPage {
   DECLARE_DYNAMIC(CTabPage2)
 
@@ -17,4 +19,7 @@ class CTabPage2 : public CPropertyPage {
 
  public:
   CListCtrl m_list;
+
+ private:
+  void InsertHandleRow(int row, ULONG_PTR processId, const HandleEntry& entry);
 };

@@ -81,13 +81,15 @@ CString MemoryPairText(uint64_t bytes, uint64_t peakBytes) {
   return text;
 }
 
-CString ProcessorTimesText(int64_t userTime, int64_t kernelTime) {
-  const ClockTime user = SplitProcessorTime(userTime);
-  const ClockTime kernel = SplitProcessorTime(kernelTime);
+CString DurationText(int64_t time) {
+  const ClockTime clock = SplitProcessorTime(time);
   CString text;
-  text.Format(L"%02d:%02d:%02d.%03d/%02d:%02d:%02d.%03d", user.hours, user.minutes, user.seconds, user.milliseconds,
-              kernel.hours, kernel.minutes, kernel.seconds, kernel.milliseconds);
+  text.Format(L"%02d:%02d:%02d.%03d", clock.hours, clock.minutes, clock.seconds, clock.milliseconds);
   return text;
+}
+
+CString ProcessorTimesText(int64_t userTime, int64_t kernelTime) {
+  return DurationText(userTime) + L"/" + DurationText(kernelTime);
 }
 
 CString DetailTabCaption(const CString& name, const CString& processId) {

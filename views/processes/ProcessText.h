@@ -28,6 +28,9 @@ CString PointerText(ULONG_PTR value);
 // "%-I64d/%I64d K" of two byte counts in whole KiB.
 CString MemoryPairText(uint64_t bytes, uint64_t peakBytes);
 
+// "hh:mm:ss.mmm" of a processor time (100 ns units), hours counted on past 23.
+CString DurationText(int64_t time);
+
 // "hh:mm:ss.mmm/hh:mm:ss.mmm" of user and kernel time (100 ns units). Hours
 // go on counting past 23, so a long-running process is not shown as a short
 // one; beyond 99 hours the field grows.

@@ -8,6 +8,10 @@
 //                    file, right after the view of the previous --map
 //   --views <n>      map n read-only views of this program's own file, anywhere
 //   --events <n>     create n unnamed events and hold them
+//   --protected-mutex <name>  create a named mutex and hold it, protected from closing
+//   --file <path>    open an existing file for reading and hold it
+//   --process <pid>  open process pid for query and hold the handle
+//   --thread <tid>   open thread tid for query and hold the handle
 //   --wait           stay until killed, or until stdin (a pipe) or the parent ends
 //
 // Parsing stops at the first word that is not an option; the rest of the
@@ -83,6 +87,16 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
       HANDLE thread = CreateThread(nullptr, 0, SleepForever, nullptr, 0, nullptr);
       if (thread) CloseHandle(thread);
     }
+  } else if (std::wcscmp(option, L"--protected-mutex") == 0) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, value);
+    if (mutex) SetHandleInformation(mutex, HANDLE_FLAG_PROTECT_FROM_CLOSE, HANDLE_FLAG_PROTECT_FROM_CLOSE);
+  } else if (std::wcscmp(option, L"--file") == 0) {
+    CreateFileW(value, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                nullptr);
+  } else if (std::wcscmp(option, L"--process") == 0) {
+    OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, std::wcstoul(value, nullptr, 10));
+  } else if (std::wcscmp(option, L"--thread") == 0) {
+    OpenThread(THREAD_QUERY_INFORMATION, FALSE, std::wcstoul(value, nullptr, 10));
   } else {
     --*index;
     return false;

@@ -1,0 +1,52 @@
+// Reading the type and name of another process's handle, by duplicating it
+// into this process and asking about the duplicate.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/CString.h"
+#include "native/NativeQuery.h"
+
+// The OBJECT_TYPE_INFORMATION / OBJECT_NAME_INFORMATION of handle
+// `handleValue` of process `processId`, or null (process 0, the process or
+// the handle cannot be had, or the query fails). The caller frees the buffer.
+// With a finite `timeoutMs` the name query is given only that long (see
+// QueryObjectInformationWithin).
+NativeBuffer QueryHandleTypeInfo(ULONG_PTR processId, ULONG_PTR handleValue);
+NativeBuffer QueryHandleNameInfo(ULONG_PTR processId, ULONG_PTR handleValue, DWORD timeoutMs = INFINITE);
+
+// The texts of those answers; false when there is no answer or its text does
+// not lie inside it. An empty name is a name (true, empty text).
+bool ReadHandleTypeName(ULONG_PTR processId, ULONG_PTR handleValue, CString* typeName);
+bool ReadHandleObjectName(ULONG_PTR processId, ULONG_PTR handleValue, DWORD timeoutMs, CString* name);
+
+// An image file name as a handle's target shows it.
+struct TargetImageName {
+  enum class State {
+    kNone,   // no handle to ask, or no readable answer
+    kEmpty,  // the answer's Length is 0
+    kText,   // `text`, its device prefix turned into a drive letter
+  };
+  State state = State::kNone;
+  CString text;
+};
+
+// What a process handle points at.
+struct ProcessHandleTarget {
+  TargetImageName image;
+  bool hasProcessId = false;
+  ULONG_PTR processId = 0;
+};
+
+// What a thread handle points at: the thread's ids and its process's image.
+struct ThreadHandleTarget {
+  ULONG_PTR processId = 0;
+  ULONG_PTR threadId = 0;
+  bool processOpened = false;  // whether the thread's process could be opened
+  TargetImageName image;
+};
+
+// False when the handle cannot be duplicated for querying (or, for a thread,
+// when the thread cannot be queried).
+bool ReadProcessHandleTarget(ULONG_PTR processId, ULONG_PTR handleValue, ProcessHandleTarget* target);
+bool ReadThreadHandleTarget(ULONG_PTR processId, ULONG_PTR handleValue, ThreadHandleTarget* target);
