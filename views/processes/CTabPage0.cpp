@@ -3,6 +3,7 @@
 #include "native/NativeOwners.h"
 #include "readers/MappedImages.h"
 #include "views/common/SingleListPage.h"
+#include "views/processes/DetailProcessId.h"
 #include "views/processes/ModuleText.h"
 
 IMPLEMENT_DYNAMIC(CTabPage0, CPropertyPage)
@@ -26,17 +27,6 @@ constexpr ColumnInfo kColumns[] = {
 };
 
 constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
-constexpr int kDetailItem = 3;
-
-// The process id that the process page put into the lParam of item 3 of its
-// tab control, our parent; 0 when there is no item 3.
-ULONG_PTR ChosenProcessId(const CWnd& page) {
-  CTabCtrl tab(page.GetParent().GetSafeHwnd());
-  TCITEMW item{};
-  item.mask = TCIF_PARAM;
-  if (!tab.GetItem(kDetailItem, &item)) return 0;
-  return static_cast<ULONG_PTR>(item.lParam);
-}
 
 }  // namespace
 
@@ -60,7 +50,7 @@ void CTabPage0::OnShowWindow(BOOL bShow, UINT) {
   if (!bShow) return;
 
   // The reader closes the process before any row is added.
-  UniqueNativeBuffer listBuffer(EnumProcessImagesById(ChosenProcessId(*this)));
+  UniqueNativeBuffer listBuffer(EnumProcessImagesById(ReadDetailProcessId(*this)));
   if (!listBuffer) return;
   auto* list = static_cast<MappedImageList*>(listBuffer.Get());
   for (ULONG i = 0; i < list->Count; ++i) {
