@@ -1,6 +1,6 @@
 // The directory read, link targets and the object-type table with fake
-// answers: the single-entry fallback, a full answer, odd records, long
-// targets and an overstated count; the cells of a type's statistics.
+// answers: both read paths, odd records, a full answer, long targets and an
+// overstated type count.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,13 +18,6 @@ namespace {
 enum class Where { kText, kOdd, kOutside };  // where a name's Buffer points
 const wchar_t kOutside[] = L"outside";
 
-struct FakeEntry {
-  std::wstring name, type;
-  Where where = Where::kText;
-};
-std::vector<FakeEntry> g_entries;
-NTSTATUS g_manyStatus;
-
 void PutString(BYTE* at, const std::wstring& text, BYTE*& textArea, Where where = Where::kText) {
   const USHORT length = static_cast<USHORT>(text.size() * 2);
   BYTE* buffer = where == Where::kText ? textArea : where == Where::kOdd ? textArea + 1 : (BYTE*)kOutside;
@@ -33,6 +26,13 @@ void PutString(BYTE* at, const std::wstring& text, BYTE*& textArea, Where where 
   std::memcpy(textArea, text.c_str(), length + 2);
   textArea += length + 2;
 }
+
+struct FakeEntry {
+  std::wstring name, type;
+  Where where = Where::kText;
+};
+std::vector<FakeEntry> g_entries;
+NTSTATUS g_manyStatus;  // the many-entry query's answer when it fails
 
 // Entries [first, last) as one answer: the records, an end record, the texts.
 NTSTATUS WriteAnswer(PVOID answer, size_t first, size_t last) {
@@ -64,25 +64,22 @@ TEST(ObjectDirectoryTest, ManyEntriesOrOneAtATime) {
   EnsureNativeApiBound();
   ScopedSlotOverride open(g_NativeApi.NtOpenDirectoryObject, &OpenAnything);
   ScopedSlotOverride query(g_NativeApi.NtQueryDirectoryObject, &FakeQuery);
-  const std::vector<FakeEntry> three = {{L"b", L"Event"},
-                                        {L"a", L"Directory"},
-                                        {L"x", L"Key", Where::kOutside},
-                                        {L"y", L"Key", Where::kOdd},
-                                        {L"c", L"SymbolicLink"}};
+  const std::vector<FakeEntry> odd = {{L"b", L"Event"},
+                                      {L"a", L"Directory"},
+                                      {L"x", L"Key", Where::kOutside},
+                                      {L"y", L"Key", Where::kOdd},
+                                      {L"c", L"Key"}};
   const std::vector<FakeEntry> many(300, {std::wstring(150, L'n'), L"Event"});
+  const size_t fit = (kDirectoryAnswerSize - 32) / (32 + 302 + 12);  // until the next will not fit
   const struct {
     NTSTATUS manyStatus;
     const std::vector<FakeEntry>& entries;
-    size_t expected;
-  } cases[] = {
-      {kStatusSuccess, three, 3},
-      {kStatusNotImplemented, three, 3},
-      {kStatusAccessDenied, three, 0},
-      {kStatusBufferTooSmall, three, 0},
-      {kStatusSuccess, {}, 0},
-      {kStatusNotImplemented, {}, 0},
-      {kStatusNotImplemented, many, (kDirectoryAnswerSize - 32) / (32 + 302 + 12)},  // until the next won't fit
-  };
+    size_t count;
+  } cases[] = {{kStatusSuccess, odd, 3},
+               {kStatusNotImplemented, odd, 3},
+               {kStatusAccessDenied, odd, 0},
+               {kStatusNotImplemented, {}, 0},
+               {kStatusNotImplemented, many, fit}};
   for (const auto& c : cases) {
     g_manyStatus = c.manyStatus;
     g_entries = c.entries;
@@ -92,9 +89,9 @@ TEST(ObjectDirectoryTest, ManyEntriesOrOneAtATime) {
     size_t count = 0;
     for (ObjectDirectoryEntry entry; directory.Next(&entry); ++count)
       names += entry.name + L"/" + entry.typeName + L" ";
-    EXPECT_EQ(count, c.expected) << std::hex << c.manyStatus;
-    if (c.expected == 3) {
-      EXPECT_EQ(names, L"b/Event a/Directory c/SymbolicLink ");
+    EXPECT_EQ(count, c.count) << std::hex << c.manyStatus;
+    if (c.count == 3) {
+      EXPECT_EQ(names, L"b/Event a/Directory c/Key ");
     }
   }
 }
@@ -124,7 +121,7 @@ TEST(ObjectDirectoryTest, LinkTargetsOfUpTo511Characters) {
   }
 }
 
-TEST(ObjectTypeTableTest, WalksOnlyWhatLiesInsideTheTable) {
+TEST(ObjectTypeTableTest, WalksOnlyWhatLiesInsideTheTableAndFormatsTheCells) {
   // Five records claimed, three present; the second's name points outside.
   std::vector<uint64_t> table(3 * (kObjectTypeRecordSize + 16) / 8 + 1);
   BYTE* base = reinterpret_cast<BYTE*>(table.data());
@@ -133,28 +130,20 @@ TEST(ObjectTypeTableTest, WalksOnlyWhatLiesInsideTheTable) {
   for (const auto& [name, where] : {std::pair{L"Event", Where::kText}, {L"Lost", Where::kOutside}, {L"Key", {}}}) {
     BYTE* text = base + at + kObjectTypeRecordSize;
     PutString(base + at, name, text, where);
-    const uint32_t fields[][2] = {{16, 120}, {20, 400}, {40, 130}, {44, 420}, {64, 0x7B2}, {92, 1}};
-    for (const auto& [offset, value] : fields) std::memcpy(base + at + offset, &value, 4);
-    base[at + 88] = 1;  // security required
     at += kObjectTypeRecordSize + 16;
   }
-  table.resize(at / 8);
-  const ByteSpan span(table.data(), at);
   std::wstring names;
-  ObjectTypeWalker walker(span);
+  ObjectTypeWalker walker(ByteSpan(table.data(), at));
   for (ObjectTypeRecord record; walker.Next(&record);) names += std::wstring(record.name) + L" ";
   EXPECT_EQ(names, L"Event Key ");
-  ObjectTypeRecord record;
-  EXPECT_FALSE(FindObjectType(span, L"event", &record));
-  ASSERT_TRUE(FindObjectType(span, L"Key", &record));
-  const ObjectTypeCells cells = FormatObjectType(record);
-  EXPECT_EQ(cells.objects + L" " + cells.handles + L" " + cells.invalidAttributes + L" " + cells.securityRequired +
-                L" " + cells.poolType,
-            CString(L"120/130 400/420 0x7B2 Yes Paged"));
-  record.poolType = 0;
-  EXPECT_EQ(FormatObjectType(record).poolType, CString(L"NPaged"));
-  for (const auto& [type, image] : {std::pair{L"WindowStation", 13}, {L"symboliclink", 14}, {L"Type", 14}})
-    EXPECT_EQ(ObjectTypeImage(type), image) << type;
+
+  for (const auto& [record, expected] :
+       {std::pair{ObjectTypeRecord{L"", 120, 400, 130, 420, 0x7B2, true, 1}, L"120/130 400/420 0x7B2 Yes Paged"},
+        {ObjectTypeRecord{L"", 0, 0, 0, 0, 0, false, 0}, L"0/0 0/0 0x0 No NPaged"}}) {
+    const ObjectTypeCells c = FormatObjectType(record);
+    EXPECT_EQ(c.objects + L" " + c.handles + L" " + c.invalidAttributes + L" " + c.securityRequired + L" " + c.poolType,
+              CString(expected));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,233 @@
+// The version name, the operating-system report and the processor report
+// from exact inputs: one whole text per report, the edge cases as tables.
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/CStringPrinter.h"
+#include "views/sysinfo/CpuReport.h"
+#include "views/sysinfo/OsName.h"
+#include "views/sysinfo/OsReport.h"
+
+namespace {
+
+constexpr WORD kX64 = PROCESSOR_ARCHITECTURE_AMD64, kX86 = PROCESSOR_ARCHITECTURE_INTEL,
+               kIa64 = PROCESSOR_ARCHITECTURE_IA64;
+
+TEST(OsNameTest, NameAndPatchGuardOfEachVersion) {
+  const struct {
+    DWORD platform, major, minor, productType, suite, architecture, serverR2;
+    int edition;                    // -1: no product type
+    const wchar_t *csd, *expected;  // expected null: not a known family
+    BOOL patchGuard3;
+  } cases[] = {
+      // the names between "Microsoft " and " (Build 77)"
+      {2, 6, 0, 1, 0, kX64, 0, 1, L"Service Pack 2", L"Windows Vista Ultimate Edition, 64-bit Service Pack 2", TRUE},
+      {2, 6, 0, 1, 0, kX64, 0, 5, L"", L"Windows Vista , 64-bit", TRUE},
+      {2, 6, 0, 3, 0, kX86, 0, -1, L"", L"Windows Server 2008 , 32-bit", TRUE},
+      {2, 6, 1, 1, 0, kX64, 0, -1, L"Service Pack 1", L" Service Pack 1", FALSE},
+      {2, 5, 2, 3, 0x2, kX64, 1, -1, L"", L"Windows Server 2003 R2, Enterprise x64 Edition", FALSE},
+      {2, 5, 2, 3, 0x2010, kX86, 0, -1, L"", L"Windows Server 2003, ", FALSE},
+      {2, 5, 2, 3, 0x2000, kX64, 0, -1, L"", L"Windows Storage Server 2003Standard x64 Edition", FALSE},
+      {2, 5, 2, 1, 0x82, kX64, 0, -1, L"Service Pack 2", L"Windows XP Professional x64 Edition Service Pack 2", TRUE},
+      {2, 5, 2, 3, 0x82, kIa64, 0, -1, L"Service Pack 1",
+       L"Windows Server 2003, Datacenter Edition for Itanium-based Systems Service Pack 1", FALSE},
+      {2, 5, 1, 1, 0, kX86, 0, -1, L"SP!", L" SP!", FALSE},  // '!' < '1'
+      {2, 4, 0, 1, 0, kX86, 0, -1, L"Service Pack 6", nullptr, FALSE},
+      {1, 5, 0, 1, 0, kX86, 0, -1, L"", nullptr, FALSE},
+  };
+  for (const auto& c : cases) {
+    OsNameInputs in;
+    in.version.dwPlatformId = c.platform;
+    in.version.dwMajorVersion = c.major;
+    in.version.dwMinorVersion = c.minor;
+    in.version.dwBuildNumber = 77;
+    in.processorArchitecture = WORD(c.architecture);
+    in.serverR2 = int(c.serverR2);
+    in.hasProductType = c.edition >= 0;
+    in.productType = DWORD(c.edition);
+    wcscpy(in.version.szCSDVersion, c.csd);
+    in.version.wProductType = BYTE(c.productType);
+    in.version.wSuiteMask = WORD(c.suite);
+    wchar_t name[kOsNameLength] = L"untouched";
+    BOOL patchGuard3 = FALSE;
+    EXPECT_EQ(ComposeOsName(in, name, &patchGuard3), c.expected ? TRUE : FALSE) << c.csd;
+    EXPECT_EQ(std::wstring(name),
+              c.expected ? L"Microsoft " + std::wstring(c.expected) + L" (Build 77)" : L"untouched");
+    EXPECT_EQ(patchGuard3, c.patchGuard3) << c.csd;
+  }
+}
+
+TEST(OsReportTest, EverySectionInItsOrderAndMissingAnswersLeftOut) {
+  OsReportInputs in;
+  in.osName = CString(L"Microsoft Windows Vista (Build 6002)");
+  in.patchGuard3 = true;
+  in.userName = CString(L"root");
+  in.computerName = CString(L"VM");
+  in.wow64Directory = CString(L"C:\\windows\\syswow64");
+  in.environment[1] = CString(L"TEMP:\t\t\t%TEMP%");
+  in.basic = SystemBasicRecord{0, 4096, 0x100000, 1, 0x100001, 65536, 0x10000, 0x7FFFFFEFFFF, 0xF00000000F, -2};
+  // 2^31 system calls, and a pool sum that passes 2^32 K wraps as 32-bit counts do.
+  in.performance = SystemPerformanceRecord{1, 2, 3, 4, 0xFFFFFFFF, 0x40000000, 0x40000001, 7, 0x80000000};
+  in.memory = MemoryStatusRecord{42, 1ull << 32};
+  in.devices = SystemDeviceRecord{2, 1, 0, 3};
+  in.pageFiles = std::vector<PageFileRecord>{{L"\\??\\C:\\pagefile.sys", 262144, 1, 0}};
+  EXPECT_EQ(BuildOsReport(in),
+            CString(L"Operating System INFORMATION:\r\n\r\n"
+                    L"Version: Microsoft Windows Vista (Build 6002)\r\n"
+                    L"Kernel Patch Protection Version: Patch Guard 3\r\n\r\n"
+                    L"User name:\t\troot\r\nComputer name:\t\tVM\r\nWow64 Directory:\t\tC:\\windows\\syswow64\r\n"
+                    L"TEMP:\t\t\t%TEMP%\r\n\r\n"
+                    L"Page Size:\t\t0x1000(4096 Bytes)\r\nAllocation Granularity:\t0x10000(64 K)\r\n"
+                    L"TimerResolution:\t\t0\r\nPhysical Pages:\t\t0x100000(1048576)\r\n"
+                    L"Lowest PhysicalPage #:\t1\r\nHighest PhysicalPage #:\t1048577\r\n"
+                    L"Min UserMode Address:\t0x0000000000010000\r\nMax UserMode Address:\t0x000007FFFFFEFFFF\r\n"
+                    L"Number Of Processors:\t-2\r\nActive Processors Mask:\t0xf00000000f\r\n"
+                    L"\r\nMemory Information:\r\nPhysical Memory:\r\n  Total:\t\t\t4194304 K\r\n"
+                    L"  Available: \t\t4 K\r\n  In Use:\t\t\t42%\r\n\r\n"
+                    L"Commit Charge:\r\n  Total:\t\t\t8 K\r\n  Limit:\t\t\t12 K\r\n  Peak:\t\t\t16 K\r\n\r\n"
+                    L"Kernel Memory:\r\n  Total:\t\t\t4 K\r\n  Paged:\t\t\t0 K\r\n  NonPaged:\t\t4 K\r\n\r\n"
+                    L"Totals\r\n  PageFault Count:\t\t4294967295\r\n  Context Switches:\t\t7\r\n"
+                    L"  System Calls:\t\t2147483648\r\n"
+                    L"\r\nDevice Information:\r\n  Number Of Disks:\t\t2\r\n  Number Of CdRoms:\t1\r\n"
+                    L"  Number Of SerialPorts:\t0\r\n  Number Of ParallelPorts:\t3\r\n"
+                    L"\r\nPage File Information:\r\n  C:\\pagefile.sys\r\n"
+                    L"  Total Size:\t\t1048576 K(1024 M)\r\n  Total InUse:\t\t4 K(0 M)\r\n"
+                    L"  Peak Usage:\t\t0 K(0 M)\r\n\r\n"));
+
+  in.memory.reset();  // its two lines go, the blank line that parts the sections stays
+  EXPECT_NE(BuildOsReport(in).Find(L"Physical Memory:\r\n  Available: \t\t4 K\r\n\r\nCommit Charge:\r\n"), -1);
+  EXPECT_EQ(
+      BuildOsReport(OsReportInputs()),
+      CString(L"Operating System INFORMATION:\r\n\r\nKernel Patch Protection Version: Patch Guard 2\r\n\r\n\r\n"));
+}
+
+// Page-file entries in a 4096-byte answer: {next, total pages, name offset
+// (-1: outside the answer), name bytes}; in use and peak are total + 1, + 2.
+TEST(OsReportTest, PageFileChainAndNamesStayInsideTheAnswer) {
+  struct Entry {
+    uint32_t next, total;
+    int nameAt;
+    uint16_t nameBytes;
+  };
+  const struct {
+    std::vector<Entry> entries;
+    const wchar_t* expected;  // name total inUse peak; per record
+  } cases[] = {
+      {{}, L" 0 0 0;"},  // all zero: one empty entry
+      {{{64, 1, 0x200, 38}, {0, 2, 0x20E, 24}}, L"\\??\\C:\\pagefile.sys 1 2 3;pagefile.sys 2 3 4;"},
+      {{{4090, 1, 0x200, 8}}, L"\\??\\ 1 2 3;"},                      // next points past the answer
+      {{{32, 1, -1, 8}, {0, 2, 0xFF8, 100}}, L" 1 2 3;ABCD 2 3 4;"},  // name outside; name cut at the end
+  };
+  for (const auto& c : cases) {
+    std::vector<uint64_t> answer(512);
+    BYTE* base = reinterpret_cast<BYTE*>(answer.data());
+    std::memcpy(base + 0x200, L"\\??\\C:\\pagefile.sys", 38);
+    std::memcpy(base + 0xFF8, L"ABCD", 8);
+    size_t at = 0;
+    for (const Entry& e : c.entries) {
+      const uint32_t counts[4] = {e.next, e.total, e.total + 1, e.total + 2};
+      const uint64_t name = e.nameAt < 0 ? 0xDEAD0000 : reinterpret_cast<uint64_t>(base + e.nameAt);
+      std::memcpy(base + at, counts, sizeof(counts));
+      std::memcpy(base + at + 16, &e.nameBytes, 2);
+      std::memcpy(base + at + 24, &name, 8);
+      at += e.next;
+    }
+    CString files;
+    for (const PageFileRecord& f : ParsePageFiles(ByteSpan(base, 4096)))
+      files += f.name + L" " + std::to_wstring(f.totalPages).c_str() + L" " + std::to_wstring(f.pagesInUse).c_str() +
+               L" " + std::to_wstring(f.peakPages).c_str() + L";";
+    EXPECT_EQ(files, CString(c.expected));
+  }
+}
+
+// CPUID answers from a table (zeros elsewhere); every query is recorded.
+struct FakeCpu {
+  std::map<std::pair<uint32_t, uint32_t>, std::vector<uint32_t>> table;
+  std::vector<uint32_t> asked = {};
+  CString Report() {
+    return BuildCpuReport([this](uint32_t regs[4]) {
+      asked.push_back(regs[0]);
+      const auto it = table.find({regs[0], regs[2]});
+      for (int i = 0; i < 4; ++i) regs[i] = it == table.end() ? 0 : it->second[i];
+    });
+  }
+};
+
+uint32_t Text4(const char* text) {
+  uint32_t word = 0;
+  std::memcpy(&word, text, 4);
+  return word;
+}
+
+// "GenuineIntel", brand "  Fake CPU". Leaf 1: stepping 3, family 6, extended
+// family 2, CLFLUSH 8 (x8), logical 4 without EDX bit 28, APIC 9.
+FakeCpu FullCpu() {
+  return {{{{0, 0}, {4, Text4("Genu"), Text4("ntel"), Text4("ineI")}},
+           {{1, 0}, {0x00200603, 0x09040800, 0x300, 0x40100401}},
+           {{0x80000000, 0}, {0x8000001A, 0, 0, 0}},
+           {{0x80000001, 0}, {0, 0, 0x1001, 0x80000800}},
+           {{0x80000002, 0}, {Text4("  Fa"), Text4("ke C"), Text4("PU\0\0"), 0}},
+           {{0x80000006, 0}, {0, 0, 0x02006040, 0}},
+           {{0x8000000A, 0}, {0, 0, 0, 0x2}},
+           {{0x8000001A, 0}, {0x1, 0, 0, 0}},
+           {{4, 0}, {0xFC000121, 0, 63, 0}},            // level 1 data cache, every core bit set
+           {{4, 1}, {0x00000065, 0xFFC00000, 0, 0}}}};  // type 5, every way bit set
+}
+
+TEST(CpuReportTest, EverySectionOfAFullTable) {
+  EXPECT_EQ(
+      FullCpu().Report(),
+      CString(L"CPU INFORMATION:\r\n\r\nVendor:\tGenuineIntel\r\nBrand:\t  Fake CPU\r\n\r\n"
+              L"Cache Line Size = 64\r\nL2 Associativity = 6\r\nCache Size = 512K\r\n\r\n"
+              L"Stepping ID = 3\r\nFamily = 6\r\nExtended family = 2\r\nCLFLUSH cache line size = 64\r\n"
+              L"APIC Physical ID = 9\r\n\r\nThe following features are supported:\r\n"
+              L"\tThermal Monitor 2\r\n\tSupplemental Streaming SIMD Extensions 3\r\n"
+              L"\tx87 FPU On Chip\r\n\tUnknown1\r\n\tUnknown2\r\n\tUnknown4\r\n"
+              L"\tLAHF/SAHF in 64-bit mode\r\n\tSKINIT and DEV support\r\n"
+              L"\tSYSCALL/SYSRET in 64-bit mode\r\n\t3Dnow! instructions\r\n"
+              L"\tLBR Visualization\r\n\tFP128 optimization\r\n\r\nNumber of Cores = 64\r\n"
+              L"\r\n   Type: Data Cache\r\n   Level = 1\r\n   Self Initializing\r\n   Is Not Fully Associatve\r\n"
+              L"   Max Threads = 1\r\n   System Line Size = 1\r\n   Physical Line Partions = 1\r\n"
+              L"   Ways of Associativity = 1\r\n   Number of Sets = 64\r\n"
+              L"\r\n   Type: Unknown\r\n   Level = 3\r\n   Not Self Initializing\r\n   Is Not Fully Associatve\r\n"
+              L"   Max Threads = 1\r\n   System Line Size = 1\r\n   Physical Line Partions = 1\r\n"
+              L"   Ways of Associativity = 1024\r\n   Number of Sets = 1\r\n"));
+}
+
+TEST(CpuReportTest, LeafLimitsLeaveOutTheirSectionsAndQueries) {
+  const struct {
+    uint32_t maxBasic, maxExtended;
+    const char* sections;  // B: brand, C: cache lines, S: identification, L: extended features
+  } cases[] = {{4, 0x80000005, "BSL"}, {4, 0x80000003, "SL"}, {4, 0x7FFFFFFF, "S"}, {0, 0x8000001A, "BC"}};
+  for (const auto& c : cases) {
+    FakeCpu cpu = FullCpu();
+    cpu.table[{0, 0}][0] = c.maxBasic;
+    cpu.table[{0x80000000, 0}][0] = c.maxExtended;
+    const CString report = cpu.Report();
+    std::string sections;
+    for (const auto& [mark, text] :
+         {std::pair{'B', L"Brand:"}, {'C', L"Cache Line"}, {'S', L"Stepping"}, {'L', L"\tLAHF"}})
+      if (report.Find(text) != -1) sections += mark;
+    EXPECT_EQ(sections, c.sections) << report;
+    EXPECT_NE(report.Find(L"Number of Cores = 64"), -1);  // leaf 4 whatever the limits
+    for (uint32_t leaf : cpu.asked)
+      EXPECT_TRUE(leaf == 4 || leaf <= (leaf >= 0x80000000 ? std::max(c.maxExtended, 0x80000000u) : c.maxBasic))
+          << leaf;
+  }
+}
+
+TEST(CpuReportTest, LogicalCountNeedsEdxBit28AndTheDescriptorWalkIsBounded) {
+  FakeCpu cpu = FullCpu();
+  cpu.table[{1, 0}][3] |= 1u << 28;
+  for (uint32_t subleaf = 0; subleaf < 200; ++subleaf) cpu.table[{4, subleaf}] = {0x21, 0, 0, 0};
+  const CString report = cpu.Report();
+  EXPECT_NE(report.Find(L"Logical Processor Count = 4\r\n"), -1);
+  EXPECT_EQ(std::count(cpu.asked.begin(), cpu.asked.end(), 4u), 64);
+}
+
+}  // namespace
