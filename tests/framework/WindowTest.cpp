@@ -1,6 +1,6 @@
 // Dialogs, message maps and control holders on real windows: hidden modeless pages and control binding, how modal
-// dialogs end and whom they belong to, the program entry, subclassing, dispatch through a chain of maps with its
-// parameter crackers, and the list, tree and image list where they do more than send one message.
+// dialogs end and whom they belong to, dispatch through a chain of maps with its parameter crackers, and the list,
+// tree and image list where they do more than send one message.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,7 +48,6 @@ class CTestPage : public CBasePage {
   int m_inits = 0;
   bool m_boundInInit = false;
   bool m_paintWithDc = false;
-  std::vector<BOOL> m_shows;
 
   BOOL OnInitDialog() override {
     CPropertyPage::OnInitDialog();
@@ -66,7 +65,6 @@ class CTestPage : public CBasePage {
   void OnSize(UINT nType, int cx, int cy) {
     m_calls.push_back(L"size " + std::to_wstring(nType) + L" " + std::to_wstring(cx) + L"x" + std::to_wstring(cy));
   }
-  void OnShowWindow(BOOL bShow, UINT) { m_shows.push_back(bShow); }
   void OnPaint() {
     m_calls.push_back(L"paint");
     if (!m_paintWithDc) return CDialog::OnPaint();
@@ -93,7 +91,6 @@ class CTestPage : public CBasePage {
 
 BEGIN_MESSAGE_MAP(CTestPage, CBasePage)
   ON_WM_SIZE()
-  ON_WM_SHOWWINDOW()
   ON_WM_PAINT()
   ON_WM_SYSCOMMAND()  // names the base's handler
   ON_WM_QUERYDRAGICON()
@@ -206,25 +203,7 @@ TEST_F(WindowTest, PagesComeAndGoWithoutLeaks) {
   ExpectNoLeaks(before, TakeLeakCounts());
 }
 
-TEST_F(WindowTest, AnyWindowCanBeSubclassedAndReleased) {
-  const LONG_PTR original = ::GetWindowLongPtrW(Host(), GWLP_WNDPROC);
-  {
-    CWnd host;
-    ASSERT_TRUE(host.SubclassWindow(Host()));
-    EXPECT_FALSE(CWnd().SubclassWindow(Host()));       // one object per window
-    EXPECT_EQ(host.SendMessage(WM_GETTEXTLENGTH), 9);  // "Test host", from the original procedure
-    EXPECT_EQ(host.UnsubclassWindow(), Host());
-    EXPECT_EQ(::GetWindowLongPtrW(Host(), GWLP_WNDPROC), original);
-    ASSERT_TRUE(host.SubclassWindow(Host()));
-  }  // the destructor undoes the subclassing too
-  EXPECT_EQ(::GetWindowLongPtrW(Host(), GWLP_WNDPROC), original);
-  EXPECT_TRUE(CWnd().SubclassWindow(Host()));
-}
-
 TEST_F(WindowTest, MostDerivedEntryWinsBaseEntriesApplyAndCrackersPassParameters) {
-  for (int show : {SW_HIDE, SW_SHOW, SW_SHOW, SW_HIDE}) m_page.ShowWindow(show);
-  EXPECT_EQ(m_page.m_shows, (std::vector<BOOL>{TRUE, FALSE}));  // only changes arrive
-  m_page.m_calls.clear();
   Send(WM_SIZE, SIZE_MAXIMIZED, reinterpret_cast<void*>(MAKELPARAM(640, 480)));
   Send(WM_CLOSE);
   Send(WM_SYSCOMMAND, 16, reinterpret_cast<void*>(77));
