@@ -1,2 +1,0 @@
-// Exported by ordinal only (see OrdinalOnly.def).
-extern "C" int OrdinalOnlyExport() { return 1; }
