@@ -1,10 +1,12 @@
 // Measures each page of Halvern against the bare native work behind it and
 // prints a table of medians (see scripts/bench.sh). Never fails: it only
-// reports. Argument: the number of rounds per case (at least 5).
+// reports. Arguments: the number of rounds per case (at least 5), then
+// optionally the names of the cases to run (all when none is given).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <vector>
 
 #include "app/CHalvernDlg.h"
@@ -14,12 +16,29 @@
 #include "res/resource.h"
 #include "tests/support/GuiFixture.h"
 
+namespace {
+
+int g_argc = 0;
+wchar_t** g_argv = nullptr;
+
+bool Wanted(const wchar_t* name) {
+  if (g_argc <= 2) return true;
+  for (int i = 2; i < g_argc; ++i) {
+    if (std::wcscmp(g_argv[i], name) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
+  g_argc = argc;
+  g_argv = argv;
   const int rounds = argc > 1 && _wtoi(argv[1]) > 5 ? _wtoi(argv[1]) : 5;
   EnsureCommonControls();
   std::vector<CaseResult> results;
-  std::printf("start-up (%d rounds)\n", rounds);
-  results.push_back(StartupCase(rounds));
+  std::printf("%d rounds per case\n", rounds);
+  if (Wanted(L"startup")) results.push_back(StartupCase(rounds));
 
   CHalvernDlg dlg;
   if (!dlg.Create(IDD_HALVERN_DIALOG, nullptr)) {
@@ -28,14 +47,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   dlg.ShowWindow(SW_SHOW);
   PumpMessages(100);
-  std::printf("processes, with 100 extra helper processes\n");
-  results.push_back(ProcessTabCase(dlg, rounds));
-  std::printf("handles, a helper holding 10,000 events\n");
-  results.push_back(HandlesTabCase(dlg, rounds));
-  std::printf("modules, a helper with 300 mapped views\n");
-  results.push_back(ModulesTabCase(dlg, rounds));
-  std::printf("object tree, first showing\n");
-  results.push_back(ObjectsTabCase(dlg, rounds));
+  if (Wanted(L"processes")) results.push_back(ProcessTabCase(dlg, rounds));
+  if (Wanted(L"handles")) results.push_back(HandlesTabCase(dlg, rounds));
+  if (Wanted(L"modules")) results.push_back(ModulesTabCase(dlg, rounds));
+  if (Wanted(L"objects")) results.push_back(ObjectsTabCase(dlg, rounds));
   dlg.DestroyWindow();
 
   PrintTable(results);

@@ -78,6 +78,7 @@ CaseResult ProcessTabCase(CHalvernDlg& dlg, int rounds) {
                          },
                          peak);
   };
+  std::printf("processes, with 100 extra helper processes\n");
   CaseResult result = RunCase("processes", 1.5, rounds, pageSide, Bare(BareProcessList));
   char note[64];
   std::snprintf(note, sizeof(note), "  (%d rows)", page.m_list.GetItemCount());
@@ -86,6 +87,7 @@ CaseResult ProcessTabCase(CHalvernDlg& dlg, int rounds) {
 }
 
 CaseResult HandlesTabCase(CHalvernDlg& dlg, int rounds) {
+  std::printf("handles, a helper holding 10,000 events\n");
   ChildProcess child;
   CaseResult result;
   if (!child.Start(false, L"--wait --events 10000") || !OpenDetail(dlg, child.Pid())) {
@@ -103,6 +105,7 @@ CaseResult HandlesTabCase(CHalvernDlg& dlg, int rounds) {
 }
 
 CaseResult ModulesTabCase(CHalvernDlg& dlg, int rounds) {
+  std::printf("modules, a helper with 300 mapped views\n");
   ChildProcess child;
   CaseResult result;
   if (!child.Start(false, L"--wait --views 300") || !OpenDetail(dlg, child.Pid())) {
@@ -138,6 +141,7 @@ CaseResult ObjectsTabCase(CHalvernDlg& dlg, int rounds) {
         },
         peak);
   };
+  std::printf("object tree, first showing\n");
   CaseResult result = RunCase("object tree", 1.5, rounds, pageSide, Bare(BareObjectTree));
   char note[64];
   std::snprintf(note, sizeof(note), "  (%zu directories)", BareObjectTree());

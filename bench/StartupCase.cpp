@@ -81,6 +81,7 @@ double StartOnce(const std::wstring& program, bool needsReport, SIZE_T* peak) {
 CaseResult StartupCase(int rounds) {
   const std::wstring halvern = SiblingPath(L"..\\app\\halvern.exe");
   const std::wstring bare = SiblingPath(L"bare_dialog.exe");
+  std::printf("start-up\n");
   return RunCase(
       "start-up", 1.5, rounds, [&](SIZE_T* peak) { return StartOnce(halvern, true, peak); },
       [&](SIZE_T* peak) { return StartOnce(bare, false, peak); });

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures every page of Halvern against the bare native work behind it,
 # under Wine on a virtual display, and prints a table of medians; $1 rounds
-# per case (default 5). Kept out of CI: it prints figures and never fails.
+# per case (default 5), then optionally the cases to run (startup,
+# processes, handles, modules, objects). Kept out of CI: it prints figures and never fails.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${HALVERN_BUILD:-$root/build}"
@@ -18,4 +19,4 @@ export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "$build/wine-run.sh" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
-"$build/wine-run.sh" "$build/bench/bench.exe" "${1:-5}"
+"$build/wine-run.sh" "$build/bench/bench.exe" "${1:-5}" "${@:2}"
