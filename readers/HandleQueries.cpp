@@ -26,33 +26,18 @@ constexpr size_t kBasicUniqueProcessId = 0x20;  // PROCESS_BASIC_INFORMATION
 constexpr size_t kThreadClientProcess = 0x10;   // THREAD_BASIC_INFORMATION.ClientId
 constexpr size_t kThreadClientThread = 0x18;
 
-// A handle of another process duplicated into this one, with the handle of
-// its owner; the duplicate is closed first.
-struct Duplicate {
-  UniqueNtHandle owner;
-  UniqueNtHandle handle;
-};
-
 HANDLE DuplicateFrom(HANDLE owner, ULONG_PTR handleValue, ACCESS_MASK access, ULONG options) {
+  if (!owner) return nullptr;
   HANDLE duplicate = nullptr;
   const NTSTATUS status = g_NativeApi.NtDuplicateObject(owner, reinterpret_cast<HANDLE>(handleValue),
                                                         NtCurrentProcessHandle(), &duplicate, access, 0, options);
   return NtSuccess(status) ? duplicate : nullptr;
 }
 
-// With its own access (`second` 0), or for querying: `first`, else `second`.
-bool DuplicateFromOwner(ULONG_PTR processId, ULONG_PTR handleValue, ACCESS_MASK first, ACCESS_MASK second,
-                        Duplicate* duplicate) {
-  duplicate->owner.Reset(OpenProcessById(processId, kProcessDupHandle));
-  if (!duplicate->owner) return false;
-  const HANDLE owner = duplicate->owner.Get();
-  if (first == 0) {
-    duplicate->handle.Reset(DuplicateFrom(owner, handleValue, 0, kDuplicateSameAccess));
-  } else {
-    duplicate->handle.Reset(DuplicateFrom(owner, handleValue, first, 0));
-    if (!duplicate->handle) duplicate->handle.Reset(DuplicateFrom(owner, handleValue, second, 0));
-  }
-  return static_cast<bool>(duplicate->handle);
+// For querying: with access `first`, else `second`.
+HANDLE DuplicateWithAccess(HANDLE owner, ULONG_PTR handleValue, ACCESS_MASK first, ACCESS_MASK second) {
+  if (HANDLE duplicate = DuplicateFrom(owner, handleValue, first, 0)) return duplicate;
+  return DuplicateFrom(owner, handleValue, second, 0);
 }
 
 TargetImageName ReadImageName(HANDLE process) {
@@ -73,38 +58,48 @@ bool ReadAnswerText(NativeBuffer answer, CString* text) {
   return owned && ReadAnswerString(owned.Get(), text);
 }
 
+// The owner handle is closed after the duplicate.
+NativeBuffer QueryHandleInfo(ULONG_PTR processId, ULONG_PTR handleValue, ULONG infoClass, DWORD timeoutMs) {
+  UniqueNtHandle owner(OpenHandleOwner(processId));
+  UniqueNtHandle duplicate(DuplicateForQuery(owner.Get(), handleValue));
+  if (!duplicate) return nullptr;
+  if (timeoutMs == INFINITE) return QueryObjectInformation(duplicate.Get(), infoClass);
+  return QueryObjectInformationWithin(std::move(duplicate), infoClass, timeoutMs);
+}
+
 }  // namespace
 
 NativeBuffer QueryHandleTypeInfo(ULONG_PTR processId, ULONG_PTR handleValue) {
-  Duplicate duplicate;
-  if (!DuplicateFromOwner(processId, handleValue, 0, 0, &duplicate)) return nullptr;
-  return QueryObjectInformation(duplicate.handle.Get(), kObjectTypeInformation);
+  return QueryHandleInfo(processId, handleValue, kObjectTypeInformation, INFINITE);
 }
 
 NativeBuffer QueryHandleNameInfo(ULONG_PTR processId, ULONG_PTR handleValue, DWORD timeoutMs) {
-  Duplicate duplicate;
-  if (!DuplicateFromOwner(processId, handleValue, 0, 0, &duplicate)) return nullptr;
-  if (timeoutMs == INFINITE) return QueryObjectInformation(duplicate.handle.Get(), kObjectNameInformation);
-  return QueryObjectInformationWithin(std::move(duplicate.handle), kObjectNameInformation, timeoutMs);
+  return QueryHandleInfo(processId, handleValue, kObjectNameInformation, timeoutMs);
 }
 
-bool ReadHandleTypeName(ULONG_PTR processId, ULONG_PTR handleValue, CString* typeName) {
-  return ReadAnswerText(QueryHandleTypeInfo(processId, handleValue), typeName);
+HANDLE OpenHandleOwner(ULONG_PTR processId) { return OpenProcessById(processId, kProcessDupHandle); }
+
+HANDLE DuplicateForQuery(HANDLE owner, ULONG_PTR handleValue) {
+  return DuplicateFrom(owner, handleValue, 0, kDuplicateSameAccess);
 }
 
-bool ReadHandleObjectName(ULONG_PTR processId, ULONG_PTR handleValue, DWORD timeoutMs, CString* name) {
-  return ReadAnswerText(QueryHandleNameInfo(processId, handleValue, timeoutMs), name);
+bool ReadObjectTypeName(HANDLE duplicate, CString* typeName) {
+  return duplicate && ReadAnswerText(QueryObjectInformation(duplicate, kObjectTypeInformation), typeName);
 }
 
-bool ReadProcessHandleTarget(ULONG_PTR processId, ULONG_PTR handleValue, ProcessHandleTarget* target) {
-  Duplicate duplicate;
-  if (!DuplicateFromOwner(processId, handleValue, kProcessQueryInformation, kProcessQueryLimitedInformation,
-                          &duplicate)) {
-    return false;
-  }
-  target->image = ReadImageName(duplicate.handle.Get());
-  UniqueNativeBuffer basic(
-      QueryProcessInformation(duplicate.handle.Get(), kProcessBasicInformation, kBasicInformationSize));
+bool ReadObjectName(UniqueNtHandle duplicate, DWORD timeoutMs, CString* name) {
+  if (!duplicate) return false;
+  if (timeoutMs == INFINITE)
+    return ReadAnswerText(QueryObjectInformation(duplicate.Get(), kObjectNameInformation), name);
+  return ReadAnswerText(QueryObjectInformationWithin(std::move(duplicate), kObjectNameInformation, timeoutMs), name);
+}
+
+bool ReadProcessHandleTarget(HANDLE owner, ULONG_PTR handleValue, ProcessHandleTarget* target) {
+  UniqueNtHandle duplicate(
+      DuplicateWithAccess(owner, handleValue, kProcessQueryInformation, kProcessQueryLimitedInformation));
+  if (!duplicate) return false;
+  target->image = ReadImageName(duplicate.Get());
+  UniqueNativeBuffer basic(QueryProcessInformation(duplicate.Get(), kProcessBasicInformation, kBasicInformationSize));
   if (basic) {
     target->hasProcessId = true;
     target->processId = SpanOfNativeBuffer(basic.Get()).Ptr(kBasicUniqueProcessId);
@@ -112,13 +107,11 @@ bool ReadProcessHandleTarget(ULONG_PTR processId, ULONG_PTR handleValue, Process
   return true;
 }
 
-bool ReadThreadHandleTarget(ULONG_PTR processId, ULONG_PTR handleValue, ThreadHandleTarget* target) {
-  Duplicate duplicate;
-  if (!DuplicateFromOwner(processId, handleValue, kThreadQueryInformation, kThreadQueryLimitedInformation,
-                          &duplicate)) {
-    return false;
-  }
-  UniqueNativeBuffer basic(QueryThreadBasicInformation(duplicate.handle.Get()));
+bool ReadThreadHandleTarget(HANDLE owner, ULONG_PTR handleValue, ThreadHandleTarget* target) {
+  UniqueNtHandle duplicate(
+      DuplicateWithAccess(owner, handleValue, kThreadQueryInformation, kThreadQueryLimitedInformation));
+  if (!duplicate) return false;
+  UniqueNativeBuffer basic(QueryThreadBasicInformation(duplicate.Get()));
   if (!basic) return false;
   const ByteSpan info = SpanOfNativeBuffer(basic.Get());
   target->processId = info.Ptr(kThreadClientProcess);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
 #include "native/NativeOwners.h"
 #include "readers/HandleQueries.h"
@@ -37,6 +38,7 @@ NTSTATUS NTAPI FakeAnswer(HANDLE, ULONG, PVOID buffer, ULONG size, PULONG return
 
 TEST_F(HandleQueriesTest, TextIsReadByLengthAndOnlyInsideTheAnswer) {
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  UniqueNtHandle owner(OpenHandleOwner(GetCurrentProcessId()));
   ScopedSlotOverride query(g_NativeApi.NtQueryObject, &FakeAnswer);
   const struct {
     USHORT length;
@@ -52,12 +54,14 @@ TEST_F(HandleQueriesTest, TextIsReadByLengthAndOnlyInsideTheAnswer) {
     g_textAt = c.textAt;
     CString text = L"unchanged";
     for (DWORD timeout : {DWORD{INFINITE}, DWORD{300}}) {
-      EXPECT_EQ(ReadHandleObjectName(GetCurrentProcessId(), Value(event), timeout, &text), c.read) << c.length;
+      UniqueNtHandle duplicate(DuplicateForQuery(owner.Get(), Value(event)));
+      EXPECT_EQ(ReadObjectName(std::move(duplicate), timeout, &text), c.read) << c.length;
       if (c.read) {
         EXPECT_EQ(text, CString(c.text));
       }
     }
-    EXPECT_EQ(ReadHandleTypeName(GetCurrentProcessId(), Value(event), &text), c.read) << c.length;
+    UniqueNtHandle duplicate(DuplicateForQuery(owner.Get(), Value(event)));
+    EXPECT_EQ(ReadObjectTypeName(duplicate.Get(), &text), c.read) << c.length;
   }
   EXPECT_EQ(QueryHandleTypeInfo(0, Value(event)), nullptr);  // process 0: nothing is asked
   CloseHandle(event);

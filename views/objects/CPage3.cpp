@@ -2,6 +2,7 @@
 
 #include "readers/ObjectDirectory.h"
 #include "res/resource.h"
+#include "views/common/ListFill.h"
 #include "views/objects/ObjectText.h"
 
 IMPLEMENT_DYNAMIC(CPage3, CPropertyPage)
@@ -68,7 +69,10 @@ void CPage3::OnShowWindow(BOOL bShow, UINT) {
   HTREEITEM root =
       m_tree.InsertItem(kTreeItemMask, L"\\", kImageDirectory, kImageDirectoryOpen, 0, 0, 0, TVI_ROOT, TVI_LAST);
   CString path(L"\\");
-  EnumDirectoryTree(path, root);
+  {
+    ListFillScope fill(m_tree);
+    EnumDirectoryTree(path, root);
+  }
   m_tree.Expand(root, TVE_EXPAND);
   m_tree.SelectItem(root);
   ListDirectoryObjects(path);

@@ -4,6 +4,7 @@
 
 #include "readers/ObjectDirectory.h"
 #include "readers/ObjectTypeTable.h"
+#include "views/common/ListFill.h"
 #include "views/objects/ObjectText.h"
 
 namespace {
@@ -84,6 +85,7 @@ NTSTATUS CPage3::ListDirectoryObjects(CString& path) {
   m_list.DeleteAllItems();
   ObjectDirectory directory;
   const NTSTATUS status = directory.Read(path);
+  ListFillScope fill(m_list);
   ObjectDirectoryEntry entry;
   for (int i = 0; directory.Next(&entry); ++i) {
     const int row = m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE, i, entry.name, 0, 0, kImageOtherType, 0);

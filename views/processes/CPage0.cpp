@@ -6,6 +6,7 @@
 #include "native/NativeOwners.h"
 #include "res/resource.h"
 #include "readers/ProcessRecord.h"
+#include "views/common/ListFill.h"
 #include "views/processes/ProcessText.h"
 
 IMPLEMENT_DYNAMIC(CPage0, CPropertyPage)
@@ -160,5 +161,6 @@ void CPage0::OnShowWindow(BOOL bShow, UINT) {
   if (!snapshot) return;
   ProcessRecordWalker walker(SpanOfNativeBuffer(snapshot.Get()));
   ProcessRecord record;
+  ListFillScope fill(m_list);
   for (int row = 0; walker.Next(&record); ++row) InsertProcessRow(row, record);
 }

@@ -1,6 +1,7 @@
 #include "views/processes/CPage1.h"
 
 #include "readers/KernelModules.h"
+#include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/ProcessText.h"
 
@@ -48,6 +49,7 @@ void CPage1::OnShowWindow(BOOL bShow, UINT) {
 
   std::vector<KernelModuleRecord> modules;
   if (!ReadKernelModules(&modules)) return;
+  ListFillScope fill(m_list, modules.size());
   for (size_t i = 0; i < modules.size(); ++i) {
     const KernelModuleRecord& module = modules[i];
     const int row = static_cast<int>(i);

@@ -2,6 +2,7 @@
 
 #include "native/NativeOwners.h"
 #include "readers/MappedImages.h"
+#include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
 #include "views/processes/ModuleText.h"
@@ -53,6 +54,7 @@ void CTabPage0::OnShowWindow(BOOL bShow, UINT) {
   UniqueNativeBuffer listBuffer(EnumProcessImagesById(ReadDetailProcessId(*this)));
   if (!listBuffer) return;
   auto* list = static_cast<MappedImageList*>(listBuffer.Get());
+  ListFillScope fill(m_list, list->Count);
   for (ULONG i = 0; i < list->Count; ++i) {
     UniqueNativeBuffer record(list->Records()[i]);  // released after its row
     const int row = static_cast<int>(i);

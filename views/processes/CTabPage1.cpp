@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "readers/ProcessThreads.h"
+#include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
 #include "views/processes/ThreadText.h"
@@ -53,6 +54,7 @@ void CTabPage1::OnShowWindow(BOOL bShow, UINT) {
 
   std::vector<ThreadRecord> threads;
   if (!ReadProcessThreads(ReadDetailProcessId(*this), &threads)) return;
+  ListFillScope fill(m_list, threads.size());
   for (size_t i = 0; i < threads.size(); ++i) {
     const int row = static_cast<int>(i);
     const auto cells = ThreadCells(row, threads[i]);

@@ -1,8 +1,11 @@
 #include "views/processes/CTabPage2.h"
 
+#include <utility>
+
 #include "native/NativeOwners.h"
 #include "readers/HandleQueries.h"
 #include "readers/HandleSnapshot.h"
+#include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
 #include "views/processes/HandleText.h"
@@ -34,18 +37,22 @@ constexpr ULONG kSystemExtendedHandleInformation = 64;
 // A name query that may never return is given this long; the page then goes on.
 constexpr DWORD kHangingNameQueryTimeoutMs = 300;
 
-// The name cell of one handle of process `processId`, by the first naming
-// rule that its type text and access select.
-CString HandleNameCell(ULONG_PTR processId, const HandleEntry& entry, const CString& typeText) {
+// The name cell of one handle of the process behind `owner`, by the first
+// naming rule that its type text and access select. `duplicate` is the
+// handle duplicated with its own access (or null); the object-name rule
+// queries it.
+CString HandleNameCell(HANDLE owner, const HandleEntry& entry, const CString& typeText, UniqueNtHandle duplicate) {
   const ULONG_PTR value = entry.HandleValue();
   switch (ChooseHandleNamingRule(typeText, entry.GrantedAccess())) {
     case HandleNamingRule::kProcess: {
+      duplicate.Reset();
       ProcessHandleTarget target;
-      return ReadProcessHandleTarget(processId, value, &target) ? ProcessHandleNameText(target) : CString();
+      return ReadProcessHandleTarget(owner, value, &target) ? ProcessHandleNameText(target) : CString();
     }
     case HandleNamingRule::kThread: {
+      duplicate.Reset();
       ThreadHandleTarget target;
-      return ReadThreadHandleTarget(processId, value, &target) ? ThreadHandleNameText(target) : CString();
+      return ReadThreadHandleTarget(owner, value, &target) ? ThreadHandleNameText(target) : CString();
     }
     case HandleNamingRule::kNamedPipe:
       return kNamedPipeName;
@@ -54,7 +61,7 @@ CString HandleNameCell(ULONG_PTR processId, const HandleEntry& entry, const CStr
   }
   const DWORD timeout = NameQueryMayHang(typeText) ? kHangingNameQueryTimeoutMs : INFINITE;
   CString name;
-  const bool found = ReadHandleObjectName(processId, value, timeout, &name);
+  const bool found = ReadObjectName(std::move(duplicate), timeout, &name);
   return ObjectNameText(found, name);
 }
 
@@ -84,20 +91,28 @@ void CTabPage2::OnShowWindow(BOOL bShow, UINT) {
   if (!snapshot) return;
   const ByteSpan span = SpanOfNativeBuffer(snapshot.Get());
   const size_t count = HandleEntryCount(span);
+  size_t rows = 0;
+  for (size_t i = 0; i < count; ++i) rows += HandleEntryAt(span, i).UniqueProcessId() == processId;
+
+  // One open of the owner serves every row of this showing.
+  UniqueNtHandle owner(OpenHandleOwner(processId));
+  ListFillScope fill(m_list, rows);
   int row = 0;
   for (size_t i = 0; i < count; ++i) {
     const HandleEntry entry = HandleEntryAt(span, i);
-    if (entry.UniqueProcessId() == processId) InsertHandleRow(row++, processId, entry);
+    if (entry.UniqueProcessId() == processId) InsertHandleRow(row++, owner.Get(), entry);
   }
 }
 
-void CTabPage2::InsertHandleRow(int row, ULONG_PTR processId, const HandleEntry& entry) {
+// One duplicate of the handle answers both its type and its name.
+void CTabPage2::InsertHandleRow(int row, HANDLE owner, const HandleEntry& entry) {
   m_list.InsertItem(row, RowNumberText(row));
+  UniqueNtHandle duplicate(DuplicateForQuery(owner, entry.HandleValue()));
   CString typeName;
-  const bool typed = ReadHandleTypeName(processId, entry.HandleValue(), &typeName);
+  const bool typed = ReadObjectTypeName(duplicate.Get(), &typeName);
   const CString typeText = HandleTypeText(typed ? &typeName : nullptr, entry.ObjectTypeIndex());
   m_list.SetItemText(row, 1, typeText);
-  m_list.SetItemText(row, 2, HandleNameCell(processId, entry, typeText));
+  m_list.SetItemText(row, 2, HandleNameCell(owner, entry, typeText, std::move(duplicate)));
   m_list.SetItemText(row, 3, HandleValueText(entry.HandleValue()));
   m_list.SetItemText(row, 4, PointerText(entry.Object()));
   m_list.SetItemText(row, 5, AccessMaskText(entry.GrantedAccess()));

@@ -21,5 +21,5 @@ class CTabPage2 : public CPropertyPage {
   CListCtrl m_list;
 
  private:
-  void InsertHandleRow(int row, ULONG_PTR processId, const HandleEntry& entry);
+  void InsertHandleRow(int row, HANDLE owner, const HandleEntry& entry);
 };
