@@ -26,7 +26,7 @@ void WaitServingSentMessages(HANDLE thread) {
 }  // namespace
 
 BOOL CPage4::StartCapture() {
-  if (m_hThread) return TRUE;
+  if (m_hThread) return TRUE;  // already capturing; a second reader would steal the first one's messages
   // A null DACL, so that producers of every account may use what the page creates.
   SECURITY_DESCRIPTOR sd;
   BOOL ok = ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
