@@ -94,7 +94,7 @@ TEST_F(Page4Test, ListsEachMessageOnceInOrderFrom64And32BitProducers) {
   CreatePage();
   ASSERT_TRUE(m_page->m_hThread);
   EXPECT_EQ(m_page->m_list.GetExtendedStyle(), static_cast<DWORD>(LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT));
-  UniqueHandle mutex;
+  ChannelHandle mutex;
   mutex.Reset(OpenMutexW(READ_CONTROL, FALSE, L"DBWinMutex"));
   EXPECT_TRUE(HasNullDacl(mutex.Get()));
 
@@ -144,7 +144,7 @@ TEST_F(Page4Test, OpensExistingObjectsAndGivesTheMutexANullDacl) {
   ASSERT_TRUE(
       ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
   SECURITY_ATTRIBUTES sa{sizeof(sa), everyone, FALSE};
-  UniqueHandle mutex, mapping, bufferReady, dataReady;
+  ChannelHandle mutex, mapping, bufferReady, dataReady;
   mutex.Reset(CreateMutexW(&sa, FALSE, L"DBWinMutex"));
   ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   LocalFree(everyone);
@@ -170,7 +170,7 @@ TEST_F(Page4Test, FailedStartHoldsNothingAndListsNothing) {
   for (const wchar_t* name : {L"DBWinMutex", L"DBWIN_BUFFER", L"DBWIN_BUFFER_READY", L"DBWIN_DATA_READY"}) {
     SCOPED_TRACE(testing::Message() << "taken by another type: " << CString(name));
     // A name taken by an object of another type cannot be opened as the channel's.
-    UniqueHandle squatter;
+    ChannelHandle squatter;
     squatter.Reset(wcscmp(name, L"DBWinMutex") == 0 ? CreateEventW(nullptr, TRUE, FALSE, name)
                                                     : CreateMutexW(nullptr, FALSE, name));
     ASSERT_TRUE(squatter);

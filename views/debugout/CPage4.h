@@ -34,19 +34,19 @@ class CPage4 : public CPropertyPage {
 
  public:
   CListCtrl m_list;
-  UniqueHandle m_hDBWinMutex;
-  UniqueHandle m_hDBWinBuffer;
-  UniqueHandle m_hBufferReady;
-  UniqueHandle m_hDataReady;
-  UniqueHandle m_hThread;
-  UniqueMappedView m_pDBWinBuffer;
+  ChannelHandle m_hDBWinMutex;
+  ChannelHandle m_hDBWinBuffer;
+  ChannelHandle m_hBufferReady;
+  ChannelHandle m_hDataReady;
+  ChannelHandle m_hThread;
+  ChannelView m_pDBWinBuffer;
   LARGE_INTEGER m_liStart{};
   volatile LONG m_nLine = 0;
   LARGE_INTEGER m_liFreq{};
 
  private:
   // Tells the capture thread to end once the message in hand is listed.
-  UniqueHandle m_hStopEvent;
+  ChannelHandle m_hStopEvent;
   // The list window as the thread sees it; fixed before the thread starts.
   HWND m_hCaptureList = nullptr;
 };

@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-class UniqueHandle {
+class ChannelHandle {
  public:
-  UniqueHandle() = default;
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ChannelHandle() = default;
+  ~ChannelHandle() { Reset(); }
+  ChannelHandle(const ChannelHandle&) = delete;
+  ChannelHandle& operator=(const ChannelHandle&) = delete;
 
   HANDLE Get() const { return m_handle; }
   explicit operator bool() const { return m_handle != nullptr; }
@@ -22,12 +22,12 @@ class UniqueHandle {
   HANDLE m_handle = nullptr;
 };
 
-class UniqueMappedView {
+class ChannelView {
  public:
-  UniqueMappedView() = default;
-  ~UniqueMappedView() { Reset(); }
-  UniqueMappedView(const UniqueMappedView&) = delete;
-  UniqueMappedView& operator=(const UniqueMappedView&) = delete;
+  ChannelView() = default;
+  ~ChannelView() { Reset(); }
+  ChannelView(const ChannelView&) = delete;
+  ChannelView& operator=(const ChannelView&) = delete;
 
   const void* Get() const { return m_view; }
   explicit operator bool() const { return m_view != nullptr; }
