@@ -26,7 +26,8 @@ class Producers {
   }
   DWORD Start(bool wow64, const std::wstring& args) {
     std::wstring commandLine = L"\"" + HelperPath(wow64) + L"\" " + args;
-    STARTUPINFOW startup{sizeof(startup)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
       return 0;
