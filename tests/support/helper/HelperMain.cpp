@@ -3,6 +3,8 @@
 //   --ready <event>  set this existing named event once everything below is set up
 //   --event <name>   create a named event and hold it
 //   --debug <text>   send the text to the debug-output channel (repeatable)
+//   --debug-count <n>   send n texts to the debug-output channel: "0", "1", ... "n-1"
+//   --debug-length <n>  send one text of n characters ("abc...zabc...") to the debug-output channel
 //   --threads <n>    start n extra threads that only sleep
 //   --map <path>     map a read-only view of at most the first 64 KiB of an existing
 //                    file, right after the view of the previous --map
@@ -82,6 +84,21 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   } else if (std::wcscmp(option, L"--events") == 0) {
     for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  } else if (std::wcscmp(option, L"--debug-count") == 0) {
+    for (long i = 0, n = std::wcstol(value, nullptr, 10); i < n; ++i) {
+      char text[16];
+      _ltoa(i, text, 10);
+      OutputDebugStringA(text);
+    }
+  } else if (std::wcscmp(option, L"--debug-length") == 0) {
+    const long length = std::wcstol(value, nullptr, 10);
+    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length > 0 ? length : 0) + 1));
+    if (text) {
+      for (long i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
+      text[length > 0 ? length : 0] = '\0';
+      OutputDebugStringA(text);
+      std::free(text);
+    }
   } else if (std::wcscmp(option, L"--threads") == 0) {
     for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) {
       HANDLE thread = CreateThread(nullptr, 0, SleepForever, nullptr, 0, nullptr);
