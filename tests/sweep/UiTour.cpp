@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <thread>
+
 #include "app/CHalvernDlg.h"
 #include "res/resource.h"
 #include "tests/support/GuiFixture.h"
@@ -44,6 +46,17 @@ int TourObjectTree(CPage3& page) {
   return selected;
 }
 
+// A few messages from another thread of this process; the capture thread
+// lists them through this thread, so it pumps until they are in.
+void SendDebugMessages(CPage4& page, int count) {
+  const int rows = page.m_list.GetItemCount();
+  std::thread sender([count] {
+    for (int i = 0; i < count; ++i) OutputDebugStringA("halvern tour");
+  });
+  PumpMessagesUntil([&] { return page.m_list.GetItemCount() >= rows + count; }, 5000);
+  sender.join();
+}
+
 }  // namespace
 
 void SelectMainTab(CHalvernDlg& dlg, int k) { NotifyTabChange(dlg, dlg.m_tab, k); }
@@ -56,7 +69,7 @@ int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid) {
   SelectMainTab(dlg, 3);
   const int selected = TourObjectTree(dlg.m_page3);
   SelectMainTab(dlg, 4);
-  PumpMessages(0);
+  SendDebugMessages(dlg.m_page4, 3);
   SelectMainTab(dlg, 2);
   return selected;
 }
