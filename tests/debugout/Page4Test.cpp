@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
-#include "tests/debugout/Producers.h"
+#include "tests/support/Producers.h"
 #include "tests/support/CStringPrinter.h"
 #include "tests/support/GuiFixture.h"
 #include "tests/support/LeakCounters.h"
