@@ -4,19 +4,14 @@
 
 #include "readers/ObjectDirectory.h"
 #include "readers/ObjectTypeTable.h"
+#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/objects/ObjectText.h"
 
 namespace {
 
-struct ColumnInfo {
-  const wchar_t* header;
-  int format;
-  int width;
-};
-
 // Columns 2 to 6 while an "ObjectTypes" directory is selected.
-constexpr ColumnInfo kStatisticsColumns[] = {
+constexpr ListColumn kStatisticsColumns[] = {
     {L"Objects/HighWater", LVCFMT_RIGHT, 110},
     {L"Handles/HighWater", LVCFMT_RIGHT, 110},
     {L"Invalid Attributes", LVCFMT_RIGHT, 100},
@@ -44,9 +39,7 @@ void CPage3::OnTvnSelchangedTree(NMHDR*, LRESULT* pResult) {
 void CPage3::ShowStatisticsColumns() {
   if (m_list.GetHeaderCtrl().GetItemCount() > kNormalColumnLimit) return;
   m_list.DeleteColumn(2);
-  int index = 2;
-  for (const ColumnInfo& column : kStatisticsColumns)
-    m_list.InsertColumn(index++, column.header, column.format, column.width);
+  InsertListColumns(m_list, kStatisticsColumns, 2);
   m_list.SetColumnWidth(0, 160);
   m_list.SetColumnWidth(1, 50);
 }

@@ -6,6 +6,7 @@
 #include "native/NativeOwners.h"
 #include "res/resource.h"
 #include "readers/ProcessRecord.h"
+#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/processes/ProcessText.h"
 
@@ -20,14 +21,8 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct ColumnInfo {
-  const wchar_t* header;
-  int format;
-  int width;
-};
-
 // Columns 2 to 17; "#" (1) and "映像名称" (0) go in first.
-constexpr ColumnInfo kColumns[] = {
+constexpr ListColumn kColumns[] = {
     {L"进程ID", LVCFMT_LEFT, 50},
     {L"父进程ID", LVCFMT_LEFT, 60},
     {L"映像路径", LVCFMT_LEFT, 320},
@@ -63,8 +58,7 @@ BOOL CPage0::OnInitDialog() {
 
   m_list.InsertColumn(1, L"#", LVCFMT_CENTER, 30);
   m_list.InsertColumn(0, L"映像名称", LVCFMT_LEFT, 120);
-  int index = 2;
-  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  InsertListColumns(m_list, kColumns, 2);
   m_list.SetExtendedStyle(kListExStyle);
 
   m_imageList.Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1);

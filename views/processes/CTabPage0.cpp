@@ -2,6 +2,7 @@
 
 #include "native/NativeOwners.h"
 #include "readers/MappedImages.h"
+#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
@@ -16,13 +17,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct ColumnInfo {
-  const wchar_t* header;
-  int format;
-  int width;
-};
-
-constexpr ColumnInfo kColumns[] = {
+constexpr ListColumn kColumns[] = {
     {L"#", LVCFMT_CENTER, 30},       {L"模块名称", LVCFMT_LEFT, 140}, {L"映射基地址", LVCFMT_RIGHT, 120},
     {L"模块大小", LVCFMT_RIGHT, 80}, {L"模块路径", LVCFMT_LEFT, 500},
 };
@@ -37,8 +32,7 @@ void CTabPage0::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pD
 
 BOOL CTabPage0::OnInitDialog() {
   CDialog::OnInitDialog();
-  int index = 0;
-  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  InsertListColumns(m_list, kColumns);
   m_list.SetExtendedStyle(kListExStyle);
   return TRUE;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "readers/ProcessThreads.h"
+#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
@@ -17,13 +18,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct ColumnInfo {
-  const wchar_t* header;
-  int format;
-  int width;
-};
-
-constexpr ColumnInfo kColumns[kThreadColumnCount] = {
+constexpr ListColumn kColumns[kThreadColumnCount] = {
     {L"#", LVCFMT_CENTER, 30},      {L"线程ID", LVCFMT_LEFT, 50},    {L"起始地址/Win32起始地址", LVCFMT_RIGHT, 240},
     {L"优先级", LVCFMT_CENTER, 50}, {L"状态", LVCFMT_LEFT, 150},     {L"内核堆栈基址/上限", LVCFMT_LEFT, 250},
     {L"TEB", LVCFMT_RIGHT, 130},    {L"切换计数", LVCFMT_RIGHT, 60}, {L"创建/用户态/内核态时间", LVCFMT_CENTER, 240},
@@ -39,8 +34,7 @@ void CTabPage1::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pD
 
 BOOL CTabPage1::OnInitDialog() {
   CDialog::OnInitDialog();
-  int index = 0;
-  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  InsertListColumns(m_list, kColumns);
   m_list.SetExtendedStyle(kListExStyle);
   return TRUE;
 }

@@ -5,6 +5,7 @@
 #include "native/NativeOwners.h"
 #include "readers/HandleQueries.h"
 #include "readers/HandleSnapshot.h"
+#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
@@ -20,13 +21,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct ColumnInfo {
-  const wchar_t* header;
-  int format;
-  int width;
-};
-
-constexpr ColumnInfo kColumns[] = {
+constexpr ListColumn kColumns[] = {
     {L"#", LVCFMT_CENTER, 40},     {L"类型(索引)", LVCFMT_LEFT, 120}, {L"名称", LVCFMT_LEFT, 400},
     {L"句柄值", LVCFMT_RIGHT, 60}, {L"对象地址", LVCFMT_LEFT, 130},   {L"访问权限", LVCFMT_RIGHT, 80},
     {L"属性", LVCFMT_RIGHT, 50},
@@ -73,8 +68,7 @@ void CTabPage2::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pD
 
 BOOL CTabPage2::OnInitDialog() {
   CDialog::OnInitDialog();
-  int index = 0;
-  for (const ColumnInfo& column : kColumns) m_list.InsertColumn(index++, column.header, column.format, column.width);
+  InsertListColumns(m_list, kColumns);
   m_list.SetExtendedStyle(kListExStyle);
   return TRUE;
 }
