@@ -1,5 +1,6 @@
-// The PEB reader and the owner lookup against child processes, with fake
-// routines for what the system does not produce.
+// The PEB reader, the owner lookup, handle queries and device paths, against a
+// child process, own objects and Wine's real links, with fake routines for
+// what the system does not produce. The page tests read real PEBs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,16 +8,20 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
-#include "native/ByteSpan.h"
 #include "native/NativeOwners.h"
+#include "readers/DevicePaths.h"
+#include "readers/DriveLetters.h"
+#include "readers/HandleQueries.h"
+#include "readers/ProcessOwner.h"
+#include "readers/ProcessPebInfo.h"
+#include "tests/support/CStringPrinter.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LeakCounters.h"
 #include "tests/support/SlotOverride.h"
-#include "readers/DriveLetters.h"
-#include "readers/ProcessOwner.h"
-#include "readers/ProcessPebInfo.h"
 
 namespace {
 
@@ -25,37 +30,8 @@ class ProcessReadersTest : public ::testing::Test {
   static void SetUpTestSuite() { EnsureNativeApiBound(); }
 };
 
-// Reads the PEB record of a child opened as the process list opens it.
-UniqueNativeBuffer ReadChildPebInfo(const ChildProcess& child) {
-  UniqueNtHandle process(OpenProcessById(child.Pid(), PROCESS_QUERY_INFORMATION | PROCESS_VM_READ));
-  if (!process) return UniqueNativeBuffer();
-  UniqueNativeBuffer basic(QueryProcessInformation(process.Get(), 0, 48));
-  return UniqueNativeBuffer(ReadProcessPebInfo(process.Get(), SpanOfNativeBuffer(basic.Get()).Ptr(8)));
-}
-
 const ProcessPebInfo& InfoOf(const UniqueNativeBuffer& buffer) {
   return *static_cast<const ProcessPebInfo*>(buffer.Get());
-}
-
-bool ImageAt(HANDLE process, ULONGLONG base) {
-  WORD magic = 0;
-  return ReadProcessMemory(process, reinterpret_cast<LPCVOID>(base), &magic, sizeof(magic), nullptr) &&
-         magic == IMAGE_DOS_SIGNATURE;
-}
-
-TEST_F(ProcessReadersTest, PebGivesImageBasePathAndCommandLineCutTo1023) {
-  const std::wstring words = L"--wait peb reader \"quoted words\" 中文";
-  const std::wstring overlong = L"--wait " + std::wstring(1500, L'x');
-  const std::pair<bool, std::wstring> cases[] = {{false, words}, {true, words}, {false, overlong}};
-  for (const auto& [wow64, args] : cases) {
-    ChildProcess child;
-    ASSERT_TRUE(child.Start(wow64, args));
-    UniqueNativeBuffer info = ReadChildPebInfo(child);
-    ASSERT_TRUE(info);
-    EXPECT_TRUE(ImageAt(child.Handle(), InfoOf(info).ImageBase));
-    EXPECT_EQ(0, _wcsicmp(child.ImagePath().c_str(), InfoOf(info).ImagePath)) << InfoOf(info).ImagePath;
-    EXPECT_EQ(child.CommandLine().substr(0, 1023), InfoOf(info).CommandLine);
-  }
 }
 
 // A PEB laid out in this process and read through its own handle, for what
@@ -71,40 +47,32 @@ TEST_F(ProcessReadersTest, OverlongStringsStopAtTheirFieldsAndUnreadableParamete
     put(parameters + field, 0xFFFF, 2);
     put(parameters + field + 8, reinterpret_cast<uintptr_t>(text.data()), 8);
   }
-  UniqueNativeBuffer info(ReadProcessPebInfo(NtCurrentProcessHandle(), reinterpret_cast<ULONG_PTR>(peb)));
-  ASSERT_TRUE(info);
-  EXPECT_EQ(0x140000000u, InfoOf(info).ImageBase);
-  EXPECT_EQ(std::wstring(259, L'A'), InfoOf(info).ImagePath);
-  EXPECT_EQ(std::wstring(1023, L'A'), InfoOf(info).CommandLine);
-
-  put(peb + 0x20, 0x10, 8);  // in the never-mapped first page
-  info.Reset(ReadProcessPebInfo(NtCurrentProcessHandle(), reinterpret_cast<ULONG_PTR>(peb)));
-  ASSERT_TRUE(info);
-  EXPECT_EQ(0x140000000u, InfoOf(info).ImageBase);
-  EXPECT_STREQ(L"", InfoOf(info).ImagePath);
-  EXPECT_STREQ(L"", InfoOf(info).CommandLine);
-}
-
-// Looked up as the code under test does; the token user below checks it against GetUserNameW.
-std::wstring AccountNameOf(PSID sid) {
-  WCHAR name[260] = {};
-  return LookupSidAccountName(sid, name) ? name : L"<lookup failed>";
+  for (const auto& [unreadable, pathChars, commandChars] : {std::tuple{false, 259, 1023}, std::tuple{true, 0, 0}}) {
+    if (unreadable) put(peb + 0x20, 0x10, 8);  // in the never-mapped first page
+    UniqueNativeBuffer info(ReadProcessPebInfo(NtCurrentProcessHandle(), reinterpret_cast<ULONG_PTR>(peb)));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(0x140000000u, InfoOf(info).ImageBase);
+    EXPECT_EQ(std::wstring(pathChars, L'A'), InfoOf(info).ImagePath);
+    EXPECT_EQ(std::wstring(commandChars, L'A'), InfoOf(info).CommandLine);
+  }
 }
 
 std::wstring LocalSystemName() {
   BYTE sid[SECURITY_MAX_SID_SIZE];
   DWORD size = sizeof(sid);
-  return CreateWellKnownSid(WinLocalSystemSid, nullptr, sid, &size) ? AccountNameOf(sid) : L"<no sid>";
+  WCHAR name[260] = {};
+  return CreateWellKnownSid(WinLocalSystemSid, nullptr, sid, &size) && LookupSidAccountName(sid, name) ? name : L"-";
 }
 
 std::wstring ObjectOwnerName(HANDLE process) {
-  PSID owner = nullptr;  // stays null, and fails the lookup, when the descriptor cannot be read
+  PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   GetSecurityInfo(process, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                   &descriptor);
-  const std::wstring name = AccountNameOf(owner);
+  WCHAR name[260] = {};
+  const bool found = LookupSidAccountName(owner, name);
   LocalFree(descriptor);
-  return name;
+  return found ? name : L"-";
 }
 
 std::wstring UserNameOf(ULONG_PTR processId) {
@@ -115,13 +83,6 @@ std::wstring UserNameOf(ULONG_PTR processId) {
 
 int g_opens = 0;
 
-NTSTATUS NTAPI DenyOpen(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, CLIENT_ID*) {
-  ++g_opens;
-  return kStatusAccessDenied;
-}
-
-NTSTATUS NTAPI DenyToken(HANDLE, ACCESS_MASK, PHANDLE) { return kStatusAccessDenied; }
-
 TEST_F(ProcessReadersTest, OwnerIsTheTokenUserElseTheObjectOwnerElseLocalSystem) {
   ChildProcess child;
   ASSERT_TRUE(child.Start(false, L"--wait"));
@@ -130,36 +91,113 @@ TEST_F(ProcessReadersTest, OwnerIsTheTokenUserElseTheObjectOwnerElseLocalSystem)
   ASSERT_TRUE(GetUserNameW(user, &userLength));
   EXPECT_EQ(user, UserNameOf(child.Pid()));
   {
-    ScopedSlotOverride token(g_NativeApi.NtOpenProcessToken, &DenyToken);
+    ScopedSlotOverride token(g_NativeApi.NtOpenProcessToken,
+                             [](HANDLE, ACCESS_MASK, PHANDLE) -> NTSTATUS { return kStatusAccessDenied; });
     EXPECT_EQ(ObjectOwnerName(child.Handle()), UserNameOf(child.Pid()));
+    const LeakCounts before = TakeLeakCounts();
+    for (int i = 0; i < 10; ++i) UserNameOf(child.Pid());
+    ExpectNoLeaks(before, TakeLeakCounts());
   }
   g_opens = 0;
-  ScopedSlotOverride open(g_NativeApi.NtOpenProcess, &DenyOpen);
+  ScopedSlotOverride open(g_NativeApi.NtOpenProcess, [](PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, CLIENT_ID*) {
+    ++g_opens;
+    return kStatusAccessDenied;
+  });
   EXPECT_EQ(LocalSystemName(), UserNameOf(child.Pid()));
   EXPECT_EQ(1, g_opens);
   for (ULONG_PTR pid : {0u, 4u}) EXPECT_EQ(LocalSystemName(), UserNameOf(pid)) << pid;
   EXPECT_EQ(1, g_opens) << "the idle and system processes are not opened";
 }
 
-void RunEveryReader(const ChildProcess& child) {
-  UniqueNativeBuffer info = ReadChildPebInfo(child);
-  WCHAR name[260] = {};
-  GetProcessUserName(child.Pid(), name);
-  {
-    ScopedSlotOverride token(g_NativeApi.NtOpenProcessToken, &DenyToken);
-    GetProcessUserName(child.Pid(), name);
-  }
-  GetDriveLetterForDevice(L"\\Device\\HarddiskVolume1");
-  GetDriveLetterForDevice(L"\\Device\\NoSuchDevice");
+// An answer of the whole buffer whose counted text lies at g_textAt, or (0)
+// outside the answer.
+USHORT g_length = 0;
+ptrdiff_t g_textAt = 0;
+
+NTSTATUS NTAPI FakeAnswer(HANDLE, ULONG, PVOID buffer, ULONG size, PULONG returned) {
+  static const wchar_t kOutside[] = L"outside";
+  BYTE* answer = static_cast<BYTE*>(buffer);
+  const ULONG_PTR text =
+      reinterpret_cast<ULONG_PTR>(g_textAt ? answer + g_textAt : reinterpret_cast<const BYTE*>(kOutside));
+  std::memcpy(answer, &g_length, 2);
+  std::memcpy(answer + 8, &text, 8);
+  if (g_textAt) std::memcpy(answer + g_textAt, L"abcdefgh", size - g_textAt < 16 ? size - g_textAt : 16);
+  *returned = size;
+  return kStatusSuccess;
 }
 
-TEST_F(ProcessReadersTest, ReadersReleaseEverything) {
-  ChildProcess child;
-  ASSERT_TRUE(child.Start(false, L"--wait"));
-  RunEveryReader(child);
-  const LeakCounts before = TakeLeakCounts();
-  for (int i = 0; i < 20; ++i) RunEveryReader(child);
-  ExpectNoLeaks(before, TakeLeakCounts());
+TEST_F(ProcessReadersTest, HandleTextIsReadByLengthAndOnlyInsideTheAnswer) {
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(event);
+  ScopedSlotOverride query(g_NativeApi.NtQueryObject, &FakeAnswer);
+  const struct {
+    USHORT length;
+    ptrdiff_t textAt;
+    const wchar_t* text;  // null: not read
+  } cases[] = {{14, 0, nullptr},      {11, 16, L"abcde"}, {0, 0, L""},
+               {0xFFFE, 16, nullptr}, {8, 4088, L"abcd"}, {10, 4088, nullptr}};
+  UniqueNtHandle owner(OpenHandleOwner(GetCurrentProcessId()));
+  for (const auto& c : cases) {
+    g_length = c.length;
+    g_textAt = c.textAt;
+    for (DWORD timeout : {DWORD{INFINITE}, DWORD{300}}) {
+      CString text = L"unchanged";
+      UniqueNtHandle duplicate(DuplicateForQuery(owner.Get(), value));
+      EXPECT_EQ(ReadObjectName(std::move(duplicate), timeout, &text), c.text != nullptr) << c.length;
+      EXPECT_EQ(text, CString(c.text ? c.text : L"unchanged"));
+    }
+    CString type;
+    UniqueNtHandle duplicate(DuplicateForQuery(owner.Get(), value));
+    EXPECT_EQ(ReadObjectTypeName(duplicate.Get(), &type), c.text != nullptr) << c.length;
+  }
+  EXPECT_EQ(QueryHandleTypeInfo(0, value), nullptr);  // process 0: nothing is asked
+  CloseHandle(event);
+}
+
+TEST_F(ProcessReadersTest, DeviceNamesBecomeDriveLettersAndDosPrefixesGo) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"\\DEVICE\\HARDDISKVOLUME1\\x.dll", L"C:\\x.dll"},
+      {L"\\Device\\Mup\\server\\share\\a.txt", L"\\server\\share\\a.txt"},  // no letter: the device goes
+      {L"\\Device\\HarddiskVolume1\\a\\Device\\HarddiskVolume1\\b", L"C:\\aC:\\b"},
+      {L"\\Device\\Ab\\x.sys", L"\\x.sys"},  // a backslash at index 10 ends the device name
+      // 10 characters, or no backslash from index 10: no device name.
+      {L"\\Device\\Ab", L"\\Device\\Ab"},
+      {L"\\Dev\\ice\\Abcdef", L"\\Dev\\ice\\Abcdef"},
+      // Drive-letter forms are only stripped; anything else is a device path.
+      {L"C:\\windows\\system32\\l_intl.nls", L"C:\\windows\\system32\\l_intl.nls"},
+      {L"\\??\\z:\\work\\helper64.exe", L"z:\\work\\helper64.exe"},
+      {L"\\??\\1:\\windows\\x.sys", L"\\x.sys"},
+  };
+  for (const auto& [path, expected] : cases) {
+    CString text(path);
+    DevicePathToDrivePath(text);
+    EXPECT_EQ(CString(expected), text) << path;
+  }
+  for (const auto& [path, expected] :
+       {std::pair{L"\\??\\C:\\x.sys", L"C:\\x.sys"}, std::pair{L"\\??C:\\x", L"\\??C:\\x"}}) {
+    CString text(path);
+    StripDosDevicesPrefix(text);
+    EXPECT_EQ(CString(expected), text) << path;
+  }
+}
+
+std::vector<std::wstring> g_asked;
+
+TEST_F(ProcessReadersTest, FloppyLettersAreNeverTried) {
+  ScopedSlotOverride open(g_NativeApi.NtOpenSymbolicLinkObject, [](PHANDLE handle, ACCESS_MASK, POBJECT_ATTRIBUTES a) {
+    g_asked.emplace_back(a->ObjectName->Buffer, a->ObjectName->Length / sizeof(WCHAR));
+    *handle = reinterpret_cast<HANDLE>(0xBAD0);  // not to be closed: the open failed
+    return kStatusObjectNameNotFound;
+  });
+  ScopedSlotOverride close(g_NativeApi.NtClose, [](HANDLE) -> NTSTATUS {
+    ADD_FAILURE() << "nothing was opened";
+    return kStatusInvalidParameter;
+  });
+  g_asked.clear();
+  EXPECT_EQ(0, GetDriveLetterForDevice(L"\\Device\\Floppy0"));
+  std::vector<std::wstring> letters;
+  for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) letters.push_back(std::wstring(L"\\??\\") + letter + L":");
+  EXPECT_EQ(letters, g_asked);
 }
 
 }  // namespace
