@@ -188,7 +188,7 @@ class FaultSweep : public ::testing::Test {
     g_real = g_NativeApi;  // as the dialog bound it
     g_calls = 0;
     if (routine) Slots(g_NativeApi)[routine->slot] = routine->fake;
-    TourMainDialog(dlg, m_child.Pid());
+    TourMainDialog(dlg, m_child.Pid(), 3);
     g_NativeApi = g_real;
     dlg.DestroyWindow();
     PumpMessages(0);

@@ -49,6 +49,8 @@ int TourObjectTree(CPage3& page) {
 // A few messages from another thread of this process; the capture thread
 // lists them through this thread, so it pumps until they are in.
 void SendDebugMessages(CPage4& page, int count) {
+  PumpMessages(0);
+  if (count <= 0) return;
   const int rows = page.m_list.GetItemCount();
   std::thread sender([count] {
     for (int i = 0; i < count; ++i) OutputDebugStringA("halvern tour");
@@ -61,7 +63,7 @@ void SendDebugMessages(CPage4& page, int count) {
 
 void SelectMainTab(CHalvernDlg& dlg, int k) { NotifyTabChange(dlg, dlg.m_tab, k); }
 
-int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid) {
+int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages) {
   SelectMainTab(dlg, 0);
   TourProcessDetail(dlg.m_page0, detailPid);
   SelectMainTab(dlg, 1);
@@ -69,7 +71,7 @@ int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid) {
   SelectMainTab(dlg, 3);
   const int selected = TourObjectTree(dlg.m_page3);
   SelectMainTab(dlg, 4);
-  SendDebugMessages(dlg.m_page4, 3);
+  SendDebugMessages(dlg.m_page4, debugMessages);
   SelectMainTab(dlg, 2);
   return selected;
 }

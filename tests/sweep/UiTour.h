@@ -8,9 +8,11 @@
 class CHalvernDlg;
 
 // Shows every page of `dlg` in turn. `detailPid` is the process whose detail
-// view is opened (when its row is listed at all); a tour never fails, it only
-// drives. Returns the number of object-tree items it selected.
-int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid);
+// view is opened (when its row is listed at all); `debugMessages` are sent
+// while DebugView is shown (they stay listed: that list only grows). A tour
+// never fails, it only drives. Returns the number of object-tree items it
+// selected.
+int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages = 0);
 
 // What a click on main tab k does: select it, then notify the dialog.
 void SelectMainTab(CHalvernDlg& dlg, int k);
