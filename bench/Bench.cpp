@@ -72,13 +72,15 @@ double TimeInProcess(const std::function<void()>& setup, const std::function<voi
   return seconds;
 }
 
-CaseResult RunCase(const char* name, double target, int rounds, const Side& page, const Side& bare) {
+CaseResult RunCase(const char* name, double target, int rounds, const Side& page, const Side& bare, bool warmUp) {
   CaseResult result;
   result.name = name;
   result.target = target;
   SIZE_T unused = 0;
-  page(&unused);
-  bare(&unused);
+  if (warmUp) {
+    page(&unused);
+    bare(&unused);
+  }
   std::vector<double> pageTimes, bareTimes;
   for (int round = 0; round < rounds; ++round) {
     if (round % 2 == 0) pageTimes.push_back(page(&result.pagePeak));
@@ -102,5 +104,6 @@ void PrintTable(const std::vector<CaseResult>& results) {
                 r.bareMedian * 1000, ratio, r.target, r.pagePeak / 1024, r.barePeak / 1024,
                 ratio <= r.target ? "met" : "MISSED", r.note.c_str());
   }
+  for (const CaseResult& r : results) std::printf("%s", r.detail.c_str());
   std::fflush(stdout);
 }

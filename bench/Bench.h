@@ -50,11 +50,12 @@ struct CaseResult {
   SIZE_T pagePeak = 0, barePeak = 0;
   double target = 0;  // the largest ratio page/bare that is good enough
   std::string note;
+  std::string detail;  // lines printed under the table
 };
 
-// Runs one warm-up of each side, then `rounds` rounds alternating the two
-// (page first in even rounds, bare first in odd ones).
-CaseResult RunCase(const char* name, double target, int rounds, const Side& page, const Side& bare);
+// Runs one warm-up of each side (unless `warmUp` is false), then `rounds`
+// rounds alternating the two (page first in even rounds, bare first in odd ones).
+CaseResult RunCase(const char* name, double target, int rounds, const Side& page, const Side& bare, bool warmUp = true);
 
 void PrintTable(const std::vector<CaseResult>& results);
 
@@ -64,6 +65,8 @@ CaseResult HandlesTabCase(CHalvernDlg& dlg, int rounds);
 CaseResult ModulesTabCase(CHalvernDlg& dlg, int rounds);
 CaseResult ObjectsTabCase(CHalvernDlg& dlg, int rounds);
 CaseResult StartupCase(int rounds);
+// `messages` per round, with the page hidden behind the start tab or shown.
+CaseResult DebugOutCase(int rounds, long messages, bool shown);
 
 // The bare loops: only the native calls each page needs, no window.
 size_t BareProcessList();

@@ -105,7 +105,7 @@ CaseResult HandlesTabCase(CHalvernDlg& dlg, int rounds) {
 }
 
 CaseResult ModulesTabCase(CHalvernDlg& dlg, int rounds) {
-  std::printf("modules, a helper with 300 mapped views\n");
+  std::printf("modules, a helper with views of 300 files\n");
   ChildProcess child;
   CaseResult result;
   if (!child.Start(false, L"--wait --views 300") || !OpenDetail(dlg, child.Pid())) {

@@ -8,7 +8,8 @@
 //   --threads <n>    start n extra threads that only sleep
 //   --map <path>     map a read-only view of at most the first 64 KiB of an existing
 //                    file, right after the view of the previous --map
-//   --views <n>      map n read-only views of this program's own file, anywhere
+//   --views <n>      map a read-only view each of n small files %TEMP%\halvern_views\<i>.bin
+//                    (made with 4 KiB of bytes when missing), anywhere
 //   --events <n>     create n unnamed events and hold them
 //   --protected-mutex <name>  create a named mutex and hold it, protected from closing
 //   --file <path>    open an existing file for reading and hold it
@@ -57,6 +58,31 @@ void MapFileView(const wchar_t* path) {
   if (view) next = static_cast<BYTE*>(view) + 0x10000;
 }
 
+// Distinct files, so that no two views are of the same file; real bytes,
+// since a sparse file has no allocation.
+void MapSmallFile(long index) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH - 32, path);
+  if (length == 0 || length >= MAX_PATH - 32) return;
+  wcscat(path, L"halvern_views");
+  CreateDirectoryW(path, nullptr);
+  _snwprintf(path + wcslen(path), 24, L"\\%ld.bin", index);
+  HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  if (GetFileSize(file, nullptr) == 0) {
+    BYTE bytes[4096];
+    for (size_t i = 0; i < sizeof(bytes); ++i) bytes[i] = static_cast<BYTE>(i + index);
+    DWORD written = 0;
+    WriteFile(file, bytes, sizeof(bytes), &written, nullptr);
+  }
+  HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  CloseHandle(file);
+  if (!section) return;
+  MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0);
+  CloseHandle(section);  // the view holds the section
+}
+
 bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
   const wchar_t* option = argv[*index];
   if (std::wcscmp(option, L"--wait") == 0) {
@@ -74,14 +100,7 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
   } else if (std::wcscmp(option, L"--map") == 0) {
     MapFileView(value);
   } else if (std::wcscmp(option, L"--views") == 0) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    HANDLE file = CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    for (long i = std::wcstol(value, nullptr, 10); section && i > 0; --i)
-      MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0);
-    if (section) CloseHandle(section);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    for (long i = 0, n = std::wcstol(value, nullptr, 10); i < n; ++i) MapSmallFile(i);
   } else if (std::wcscmp(option, L"--events") == 0) {
     for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) CreateEventW(nullptr, TRUE, FALSE, nullptr);
   } else if (std::wcscmp(option, L"--debug-count") == 0) {
