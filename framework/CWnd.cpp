@@ -5,47 +5,12 @@
 #include "framework/CMenu.h"
 #include "framework/CWinApp.h"
 
-#include <unordered_map>
-
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
 namespace {
 
-// Leads a subclassed window's procedure to its object. Every message looks it
-// up, so it is kept in this process: a window property can cost a round trip
-// to the window server per message. Never destroyed, since windows may still
-// be unsubclassed while static objects are torn down.
-class WindowObjects {
- public:
-  CWnd* Find(HWND hWnd) {
-    ::AcquireSRWLockShared(&m_lock);
-    const auto found = m_objects.find(hWnd);
-    CWnd* pWnd = found != m_objects.end() ? found->second : nullptr;
-    ::ReleaseSRWLockShared(&m_lock);
-    return pWnd;
-  }
-  // False when the window has an object already.
-  bool Add(HWND hWnd, CWnd* pWnd) {
-    ::AcquireSRWLockExclusive(&m_lock);
-    const bool added = m_objects.emplace(hWnd, pWnd).second;
-    ::ReleaseSRWLockExclusive(&m_lock);
-    return added;
-  }
-  void Remove(HWND hWnd) {
-    ::AcquireSRWLockExclusive(&m_lock);
-    m_objects.erase(hWnd);
-    ::ReleaseSRWLockExclusive(&m_lock);
-  }
-
- private:
-  SRWLOCK m_lock = SRWLOCK_INIT;
-  std::unordered_map<HWND, CWnd*> m_objects;
-};
-
-WindowObjects& Objects() {
-  static WindowObjects* const objects = new WindowObjects;
-  return *objects;
-}
+// The window property that leads a subclassed window's procedure to its object.
+constexpr wchar_t kObjectProperty[] = L"FrameworkWindowObject";
 
 }  // namespace
 
@@ -122,7 +87,8 @@ BOOL CWnd::DestroyWindow() {
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
-  if (m_hWnd != nullptr || hWnd == nullptr || !Objects().Add(hWnd, this)) return FALSE;
+  if (m_hWnd != nullptr || hWnd == nullptr || ::GetPropW(hWnd, kObjectProperty) != nullptr) return FALSE;
+  if (!::SetPropW(hWnd, kObjectProperty, this)) return FALSE;
   m_hWnd = hWnd;
   m_pfnSuper =
       reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
@@ -133,7 +99,7 @@ HWND CWnd::UnsubclassWindow() {
   HWND hWnd = m_hWnd;
   if (hWnd != nullptr && m_pfnSuper != nullptr) {
     ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    Objects().Remove(hWnd);
+    ::RemovePropW(hWnd, kObjectProperty);
   }
   m_pfnSuper = nullptr;
   m_hWnd = nullptr;
@@ -153,11 +119,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CWnd::OnPaint() { Default(); }
 
 LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  CWnd* pWnd = Objects().Find(hWnd);
-  if (pWnd == nullptr || pWnd->m_hWnd != hWnd) {
-    if (pWnd != nullptr && message == WM_NCDESTROY) Objects().Remove(hWnd);  // the handle may be reused
-    return ::DefWindowProcW(hWnd, message, wParam, lParam);
-  }
+  CWnd* pWnd = static_cast<CWnd*>(::GetPropW(hWnd, kObjectProperty));
+  if (pWnd == nullptr || pWnd->m_hWnd != hWnd) return ::DefWindowProcW(hWnd, message, wParam, lParam);
   return pWnd->HandleMessage(message, wParam, lParam);
 }
 
