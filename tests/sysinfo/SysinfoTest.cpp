@@ -27,23 +27,22 @@ constexpr WORD kX64 = PROCESSOR_ARCHITECTURE_AMD64, kX86 = PROCESSOR_ARCHITECTUR
 
 TEST(OsNameTest, NameAndPatchGuardOfEachVersion) {
   const struct {
-    DWORD platform, major, minor, productType, suite, architecture, serverR2;
+    DWORD major, minor, productType, suite, architecture, serverR2;
     int edition;                    // -1: no product type
     const wchar_t *csd, *expected;  // expected null: not a known family
     BOOL patchGuard3;
   } cases[] = {
       // the names between "Microsoft " and " (Build 77)"
-      {2, 6, 0, 1, 0, kX64, 0, 1, L"Service Pack 2", L"Windows Vista Ultimate Edition, 64-bit Service Pack 2", TRUE},
-      {2, 5, 2, 3, 0x2, kX64, 1, -1, L"", L"Windows Server 2003 R2, Enterprise x64 Edition", FALSE},
-      {2, 5, 2, 3, 0x2000, kX64, 0, -1, L"", L"Windows Storage Server 2003Standard x64 Edition", FALSE},
-      {2, 5, 2, 1, 0x82, kX64, 0, -1, L"Service Pack 2", L"Windows XP Professional x64 Edition Service Pack 2", TRUE},
-      {2, 5, 2, 3, 0x82, kIa64, 0, -1, L"Service Pack 1",
+      {6, 0, 1, 0, kX64, 0, 1, L"Service Pack 2", L"Windows Vista Ultimate Edition, 64-bit Service Pack 2", TRUE},
+      {5, 2, 3, 0x2, kX64, 1, -1, L"", L"Windows Server 2003 R2, Enterprise x64 Edition", FALSE},
+      {5, 2, 1, 0x82, kX64, 0, -1, L"Service Pack 2", L"Windows XP Professional x64 Edition Service Pack 2", TRUE},
+      {5, 2, 3, 0x82, kIa64, 0, -1, L"Service Pack 1",
        L"Windows Server 2003, Datacenter Edition for Itanium-based Systems Service Pack 1", FALSE},
-      {2, 4, 0, 1, 0, kX86, 0, -1, L"Service Pack 6", nullptr, FALSE},
+      {4, 0, 1, 0, kX86, 0, -1, L"Service Pack 6", nullptr, FALSE},
   };
   for (const auto& c : cases) {
     OsNameInputs in;
-    in.version.dwPlatformId = c.platform;
+    in.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
     in.version.dwMajorVersion = c.major;
     in.version.dwMinorVersion = c.minor;
     in.version.dwBuildNumber = 77;
