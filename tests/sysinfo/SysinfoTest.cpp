@@ -1,5 +1,7 @@
-// The version name, the operating-system report and the processor report
-// from exact inputs: one whole text per report, the edge cases as tables.
+// The version name and both reports from exact inputs, then the page under
+// Wine: both reports from the running system on every showing, no leaks.
+#include <windows.h>
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -8,7 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
 #include "tests/support/CStringPrinter.h"
+#include "tests/support/GuiFixture.h"
+#include "tests/support/LeakCounters.h"
+#include "tests/support/SlotOverride.h"
+#include "views/sysinfo/CPage2.h"
 #include "views/sysinfo/CpuReport.h"
 #include "views/sysinfo/OsName.h"
 #include "views/sysinfo/OsReport.h"
@@ -20,29 +27,22 @@ constexpr WORD kX64 = PROCESSOR_ARCHITECTURE_AMD64, kX86 = PROCESSOR_ARCHITECTUR
 
 TEST(OsNameTest, NameAndPatchGuardOfEachVersion) {
   const struct {
-    DWORD platform, major, minor, productType, suite, architecture, serverR2;
+    DWORD major, minor, productType, suite, architecture, serverR2;
     int edition;                    // -1: no product type
     const wchar_t *csd, *expected;  // expected null: not a known family
     BOOL patchGuard3;
   } cases[] = {
       // the names between "Microsoft " and " (Build 77)"
-      {2, 6, 0, 1, 0, kX64, 0, 1, L"Service Pack 2", L"Windows Vista Ultimate Edition, 64-bit Service Pack 2", TRUE},
-      {2, 6, 0, 1, 0, kX64, 0, 5, L"", L"Windows Vista , 64-bit", TRUE},
-      {2, 6, 0, 3, 0, kX86, 0, -1, L"", L"Windows Server 2008 , 32-bit", TRUE},
-      {2, 6, 1, 1, 0, kX64, 0, -1, L"Service Pack 1", L" Service Pack 1", FALSE},
-      {2, 5, 2, 3, 0x2, kX64, 1, -1, L"", L"Windows Server 2003 R2, Enterprise x64 Edition", FALSE},
-      {2, 5, 2, 3, 0x2010, kX86, 0, -1, L"", L"Windows Server 2003, ", FALSE},
-      {2, 5, 2, 3, 0x2000, kX64, 0, -1, L"", L"Windows Storage Server 2003Standard x64 Edition", FALSE},
-      {2, 5, 2, 1, 0x82, kX64, 0, -1, L"Service Pack 2", L"Windows XP Professional x64 Edition Service Pack 2", TRUE},
-      {2, 5, 2, 3, 0x82, kIa64, 0, -1, L"Service Pack 1",
+      {6, 0, 1, 0, kX64, 0, 1, L"Service Pack 2", L"Windows Vista Ultimate Edition, 64-bit Service Pack 2", TRUE},
+      {5, 2, 3, 0x2, kX64, 1, -1, L"", L"Windows Server 2003 R2, Enterprise x64 Edition", FALSE},
+      {5, 2, 1, 0x82, kX64, 0, -1, L"Service Pack 2", L"Windows XP Professional x64 Edition Service Pack 2", TRUE},
+      {5, 2, 3, 0x82, kIa64, 0, -1, L"Service Pack 1",
        L"Windows Server 2003, Datacenter Edition for Itanium-based Systems Service Pack 1", FALSE},
-      {2, 5, 1, 1, 0, kX86, 0, -1, L"SP!", L" SP!", FALSE},  // '!' < '1'
-      {2, 4, 0, 1, 0, kX86, 0, -1, L"Service Pack 6", nullptr, FALSE},
-      {1, 5, 0, 1, 0, kX86, 0, -1, L"", nullptr, FALSE},
+      {4, 0, 1, 0, kX86, 0, -1, L"Service Pack 6", nullptr, FALSE},
   };
   for (const auto& c : cases) {
     OsNameInputs in;
-    in.version.dwPlatformId = c.platform;
+    in.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
     in.version.dwMajorVersion = c.major;
     in.version.dwMinorVersion = c.minor;
     in.version.dwBuildNumber = 77;
@@ -106,43 +106,31 @@ TEST(OsReportTest, EverySectionInItsOrderAndMissingAnswersLeftOut) {
       CString(L"Operating System INFORMATION:\r\n\r\nKernel Patch Protection Version: Patch Guard 2\r\n\r\n\r\n"));
 }
 
-// Page-file entries in a 4096-byte answer: {next, total pages, name offset
-// (-1: outside the answer), name bytes}; in use and peak are total + 1, + 2.
 TEST(OsReportTest, PageFileChainAndNamesStayInsideTheAnswer) {
-  struct Entry {
-    uint32_t next, total;
-    int nameAt;
-    uint16_t nameBytes;
+  struct Entry {  // the answer's layout
+    uint32_t next, total, inUse, peak;
+    UNICODE_STRING name;
   };
-  const struct {
-    std::vector<Entry> entries;
-    const wchar_t* expected;  // name total inUse peak; per record
-  } cases[] = {
-      {{}, L" 0 0 0;"},  // all zero: one empty entry
-      {{{64, 1, 0x200, 38}, {0, 2, 0x20E, 24}}, L"\\??\\C:\\pagefile.sys 1 2 3;pagefile.sys 2 3 4;"},
-      {{{4090, 1, 0x200, 8}}, L"\\??\\ 1 2 3;"},                      // next points past the answer
-      {{{32, 1, -1, 8}, {0, 2, 0xFF8, 100}}, L" 1 2 3;ABCD 2 3 4;"},  // name outside; name cut at the end
+  alignas(8) BYTE answer[4096] = {};
+  auto* entries = reinterpret_cast<Entry*>(answer);
+  auto* name = reinterpret_cast<wchar_t*>(answer + 0x200);
+  std::wcscpy(name, L"\\??\\C:\\pagefile.sys");
+  std::memcpy(answer + 0xFF8, L"ABCD", 8);
+  const auto parse = [&] {
+    CString files, file;
+    for (const PageFileRecord& f : ParsePageFiles(ByteSpan(answer, sizeof(answer))))
+      files += f.name + (file.Format(L" %u %u %u;", f.totalPages, f.pagesInUse, f.peakPages), file);
+    return files;
   };
-  for (const auto& c : cases) {
-    std::vector<uint64_t> answer(512);
-    BYTE* base = reinterpret_cast<BYTE*>(answer.data());
-    std::memcpy(base + 0x200, L"\\??\\C:\\pagefile.sys", 38);
-    std::memcpy(base + 0xFF8, L"ABCD", 8);
-    size_t at = 0;
-    for (const Entry& e : c.entries) {
-      const uint32_t counts[4] = {e.next, e.total, e.total + 1, e.total + 2};
-      const uint64_t name = e.nameAt < 0 ? 0xDEAD0000 : reinterpret_cast<uint64_t>(base + e.nameAt);
-      std::memcpy(base + at, counts, sizeof(counts));
-      std::memcpy(base + at + 16, &e.nameBytes, 2);
-      std::memcpy(base + at + 24, &name, 8);
-      at += e.next;
-    }
-    CString files;
-    for (const PageFileRecord& f : ParsePageFiles(ByteSpan(base, 4096)))
-      files += f.name + L" " + std::to_wstring(f.totalPages).c_str() + L" " + std::to_wstring(f.pagesInUse).c_str() +
-               L" " + std::to_wstring(f.peakPages).c_str() + L";";
-    EXPECT_EQ(files, CString(c.expected));
-  }
+  EXPECT_EQ(parse(), CString(L" 0 0 0;"));  // all zero: one empty entry
+  entries[0] = {64, 1, 2, 3, {38, 38, name}};
+  entries[2] = {0, 4, 5, 6, {24, 24, name + 7}};
+  EXPECT_EQ(parse(), CString(L"\\??\\C:\\pagefile.sys 1 2 3;pagefile.sys 4 5 6;"));
+  entries[0].next = 4090;  // past the answer
+  EXPECT_EQ(parse(), CString(L"\\??\\C:\\pagefile.sys 1 2 3;"));
+  entries[0] = {32, 1, 2, 3, {8, 8, reinterpret_cast<PWSTR>(0xDEAD0000)}};  // outside; cut at the end
+  entries[1] = {0, 4, 5, 6, {100, 100, reinterpret_cast<PWSTR>(answer + 0xFF8)}};
+  EXPECT_EQ(parse(), CString(L" 1 2 3;ABCD 4 5 6;"));
 }
 
 // CPUID answers from a table (zeros elsewhere); every query is recorded.
@@ -199,35 +187,65 @@ TEST(CpuReportTest, EverySectionOfAFullTable) {
               L"   Ways of Associativity = 1024\r\n   Number of Sets = 1\r\n"));
 }
 
-TEST(CpuReportTest, LeafLimitsLeaveOutTheirSectionsAndQueries) {
-  const struct {
-    uint32_t maxBasic, maxExtended;
-    const char* sections;  // B: brand, C: cache lines, S: identification, L: extended features
-  } cases[] = {{4, 0x80000005, "BSL"}, {4, 0x80000003, "SL"}, {4, 0x7FFFFFFF, "S"}, {0, 0x8000001A, "BC"}};
-  for (const auto& c : cases) {
-    FakeCpu cpu = FullCpu();
-    cpu.table[{0, 0}][0] = c.maxBasic;
-    cpu.table[{0x80000000, 0}][0] = c.maxExtended;
-    const CString report = cpu.Report();
-    std::string sections;
-    for (const auto& [mark, text] :
-         {std::pair{'B', L"Brand:"}, {'C', L"Cache Line"}, {'S', L"Stepping"}, {'L', L"\tLAHF"}})
-      if (report.Find(text) != -1) sections += mark;
-    EXPECT_EQ(sections, c.sections) << report;
-    EXPECT_NE(report.Find(L"Number of Cores = 64"), -1);  // leaf 4 whatever the limits
-    for (uint32_t leaf : cpu.asked)
-      EXPECT_TRUE(leaf == 4 || leaf <= (leaf >= 0x80000000 ? std::max(c.maxExtended, 0x80000000u) : c.maxBasic))
-          << leaf;
-  }
-}
+TEST(CpuReportTest, LeafLimitsTheLogicalCountAndTheBoundedDescriptorWalk) {
+  FakeCpu bare = FullCpu();
+  bare.table[{0, 0}][0] = 0;  // neither leaf 1 nor extended leaves
+  bare.table[{0x80000000, 0}][0] = 0x7FFFFFFF;
+  const CString report = bare.Report();
+  EXPECT_EQ(report.Find(L"Stepping"), -1);
+  EXPECT_EQ(report.Find(L"Brand"), -1);
+  EXPECT_NE(report.Find(L"Number of Cores = 64"), -1);  // leaf 4 whatever the limits
+  for (uint32_t leaf : bare.asked) EXPECT_TRUE(leaf == 0 || leaf == 4 || leaf == 0x80000000) << leaf;
 
-TEST(CpuReportTest, LogicalCountNeedsEdxBit28AndTheDescriptorWalkIsBounded) {
   FakeCpu cpu = FullCpu();
   cpu.table[{1, 0}][3] |= 1u << 28;
   for (uint32_t subleaf = 0; subleaf < 200; ++subleaf) cpu.table[{4, subleaf}] = {0x21, 0, 0, 0};
-  const CString report = cpu.Report();
-  EXPECT_NE(report.Find(L"Logical Processor Count = 4\r\n"), -1);
+  EXPECT_NE(cpu.Report().Find(L"Logical Processor Count = 4\r\n"), -1);
   EXPECT_EQ(std::count(cpu.asked.begin(), cpu.asked.end(), 4u), 64);
+}
+
+CString Text(const CWnd& edit) {
+  CString text;
+  edit.GetWindowText(text);
+  return text;
+}
+
+using Page2Test = GuiFixture;
+
+TEST_F(Page2Test, EveryShowingBuildsBothReportsFromTheSystemWithoutLeaks) {
+  EnsureNativeApiBound();
+  CPage2 page;
+  CWnd host(Host());
+  ASSERT_TRUE(page.Create(IDD_PAGE2, &host));
+  host.Detach();
+  wchar_t saved[2048] = {};
+  const DWORD home = GetEnvironmentVariableW(L"HOMEPATH", saved, 2048);
+  SetEnvironmentVariableW(L"HOMEPATH", std::wstring(1100, L'h').c_str());  // does not fit: left out
+  page.ShowWindow(SW_SHOW);
+  SetEnvironmentVariableW(L"HOMEPATH", home ? saved : nullptr);
+
+  const CString os = Text(page.m_editOs), cpu = Text(page.m_editCpu);
+  wchar_t user[256] = {};
+  DWORD size = 256;
+  ASSERT_TRUE(GetUserNameW(user, &size));
+  EXPECT_EQ(os.Find(L"Operating System INFORMATION:\r\n\r\nVersion: Microsoft "), 0) << os;
+  EXPECT_NE(os.Find(CString(L"\r\n\r\nUser name:\t\t") + user + L"\r\n"), -1) << os;
+  EXPECT_EQ(os.Find(L"HOMEPATH"), -1) << os;
+  EXPECT_NE(os.Find(L"\r\nMemory Information:\r\nPhysical Memory:\r\n  Total:"), -1) << os;
+  EXPECT_EQ(cpu.Find(L"CPU INFORMATION:\r\n\r\nVendor:\t"), 0);
+  EXPECT_GT(cpu.Find(L"\r\n", 22), 28) << cpu;  // a vendor stands there
+  EXPECT_NE(cpu.Find(L"\r\nThe following features are supported:\r\n\t"), -1) << cpu;
+
+  page.m_editOs.SetWindowText(L"old");
+  page.ShowWindow(SW_HIDE);
+  const LeakCounts before = TakeLeakCounts();
+  for (int i = 0; i < 100; ++i) {
+    page.ShowWindow(SW_SHOW);
+    page.ShowWindow(SW_HIDE);
+  }
+  ExpectNoLeaks(before, TakeLeakCounts());
+  EXPECT_EQ(Text(page.m_editOs).Find(L"Operating System INFORMATION:"), 0);  // each showing rebuilds it
+  page.DestroyWindow();
 }
 
 }  // namespace
