@@ -12,4 +12,4 @@ if [ "${1:-}" != "--inner" ]; then
 else
   shift
 fi
-"$build/wine-run.sh" "$build/tests/sweep/stress.exe" "${1:-1000}"
+"$build/wine-run.sh" "$build/bench/stress.exe" "${1:-1000}"
