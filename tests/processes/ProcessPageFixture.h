@@ -58,29 +58,21 @@ class ProcessPageFixture : public PageFixture<CPage0, IDD_PAGE0> {
       if (m_page.m_list.GetItemData(row) == pid) return row;
     return -1;
   }
+  void Open(ULONG_PTR pid) {
+    m_page.ShowWindow(SW_SHOW);
+    ASSERT_GE(FindRow(pid), 0) << pid;
+    DoubleClick(FindRow(pid));
+  }
   void DoubleClick(int row) {
     NMITEMACTIVATE activate{};
     activate.hdr = {m_page.m_list.GetSafeHwnd(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
     activate.iItem = row;
     m_page.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&activate));
   }
-  void Open(ULONG_PTR pid) {
-    m_page.ShowWindow(SW_SHOW);
-    ASSERT_GE(FindRow(pid), 0) << pid;
-    DoubleClick(FindRow(pid));
-  }
   void SelectDetailTab(int item) {
     m_page.m_tab.SetCurSel(item);
     NMHDR header{m_page.m_tab.GetSafeHwnd(), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
     m_page.SendMessage(WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
-  }
-  // Points the detail view at `pid`, as a double-click on its row would.
-  void Choose(ULONG_PTR pid) {
-    if (m_page.m_tab.GetItemCount() < 4) m_page.m_tab.InsertItem(3, L"-->");
-    TCITEMW item{};
-    item.mask = TCIF_PARAM;
-    item.lParam = static_cast<LPARAM>(pid);
-    m_page.m_tab.SetItem(3, &item);
   }
   CWnd& Tab(int item) {
     CWnd* tabs[] = {&m_page.m_tabPage0, &m_page.m_tabPage1, &m_page.m_tabPage2};

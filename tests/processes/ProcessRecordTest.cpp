@@ -1,5 +1,4 @@
-// The process-snapshot walker against records the system would never return,
-// and the priority classes of the process list.
+// The process-snapshot walker against records the system would never return.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,7 +9,6 @@
 
 #include "native/NativeOwners.h"
 #include "tests/support/CStringPrinter.h"
-#include "tests/support/SlotOverride.h"
 #include "views/processes/ProcessText.h"
 
 namespace {
@@ -69,12 +67,6 @@ TEST(ProcessRecordTest, WalkThreadsAndNamesStayInsideTheSnapshot) {
   for (uint64_t address : {snapshot.AddressOf(0x101), snapshot.AddressOf(0) - 16, 0xFFFFFFFFFFFFFFF0ull})
     EXPECT_EQ(snapshot.FirstName(16, address), CString(L"<UNKNOW>")) << std::hex << address;
   EXPECT_EQ(snapshot.FirstName(0x22, snapshot.AddressOf(0x100)), CString(L"<UNKNOW>"));  // runs past the end
-}
-
-TEST(ProcessTextTest, PriorityClassesChangeAtTheirThresholds) {
-  const std::pair<int32_t, const wchar_t*> classes[] = {{24, L"Realtime"},     {23, L"High"},        {13, L"High"},
-                                                        {12, L"Above Normal"}, {6, L"Below Normal"}, {5, L"Idle"}};
-  for (const auto& [priority, name] : classes) EXPECT_EQ(PriorityClassName(priority), CString(name)) << priority;
 }
 
 }  // namespace
