@@ -9,7 +9,16 @@ mkdir -p "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 wineboot -i >/dev/null 2>&1 || true
-reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+# Right after wineboot a first registry write can fail while Wine's services
+# are still starting: try again a few times before giving up.
+reg() {
+  for attempt in 1 2 3 4 5; do
+    wine reg add "$@" /f >/dev/null 2>&1 && return 0
+    sleep "$attempt"
+  done
+  echo "wineprefix: could not write $1" >&2
+  return 1
+}
 reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
 link='wqy-microhei.ttc,WenQuanYi Micro Hei\0SIMSUN.TTC,SimSun'
 reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma /t REG_MULTI_SZ /d "$link"
