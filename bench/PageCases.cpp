@@ -11,16 +11,9 @@
 #include "bench/Bench.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/sweep/UiTour.h"
 
 namespace {
-
-void NotifyTabChange(CWnd& parent, CTabCtrl& tab, int k) {
-  tab.SetCurSel(k);
-  NMHDR header{tab.GetSafeHwnd(), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
-  parent.SendMessage(WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
-}
-
-void SelectMainTab(CHalvernDlg& dlg, int k) { NotifyTabChange(dlg, dlg.m_tab, k); }
 
 // Shows the process list afresh and opens the detail view of `pid` (its
 // modules tab); false when the process is not listed.
@@ -29,15 +22,7 @@ bool OpenDetail(CHalvernDlg& dlg, DWORD pid) {
   if (page.m_tab.GetItemCount() > 3) NotifyTabChange(page, page.m_tab, 3);
   SelectMainTab(dlg, 2);
   SelectMainTab(dlg, 0);
-  for (int row = 0; row < page.m_list.GetItemCount(); ++row) {
-    if (page.m_list.GetItemData(row) != pid) continue;
-    NMITEMACTIVATE activate{};
-    activate.hdr = {page.m_list.GetSafeHwnd(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
-    activate.iItem = row;
-    page.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&activate));
-    return true;
-  }
-  return false;
+  return DoubleClickProcessRow(page, pid);
 }
 
 // Shows detail tab `k` of the open detail view, coming from tab `from`.
@@ -86,40 +71,32 @@ CaseResult ProcessTabCase(CHalvernDlg& dlg, int rounds) {
   return result;
 }
 
-CaseResult HandlesTabCase(CHalvernDlg& dlg, int rounds) {
-  std::printf("handles, a helper holding 10,000 events\n");
+// A detail tab of a helper started with `args`, shown coming from the threads tab.
+CaseResult DetailTabCase(CHalvernDlg& dlg, int rounds, const char* name, const wchar_t* args, int tab, CListCtrl& list,
+                         std::function<size_t(ULONG_PTR)> bare) {
   ChildProcess child;
   CaseResult result;
-  if (!child.Start(false, L"--wait --events 10000") || !OpenDetail(dlg, child.Pid())) {
-    result.name = "handles";
+  if (!child.Start(false, args) || !OpenDetail(dlg, child.Pid())) {
+    result.name = name;
     result.note = "  (the helper did not start or is not listed)";
     return result;
   }
   const ULONG_PTR pid = child.Pid();
-  CListCtrl& list = dlg.m_page0.m_tabPage2.m_list;
-  result = RunCase("handles", 1.5, rounds, ShowDetailTab(dlg, 1, 2, list), Bare([pid] { return BareHandles(pid); }));
+  result = RunCase(name, 1.5, rounds, ShowDetailTab(dlg, 1, tab, list), Bare([pid, bare] { return bare(pid); }));
   char note[64];
   std::snprintf(note, sizeof(note), "  (%d rows)", list.GetItemCount());
   result.note = note;
   return result;
 }
 
+CaseResult HandlesTabCase(CHalvernDlg& dlg, int rounds) {
+  std::printf("handles, a helper holding 10,000 events\n");
+  return DetailTabCase(dlg, rounds, "handles", L"--wait --events 10000", 2, dlg.m_page0.m_tabPage2.m_list, BareHandles);
+}
+
 CaseResult ModulesTabCase(CHalvernDlg& dlg, int rounds) {
   std::printf("modules, a helper with views of 300 files\n");
-  ChildProcess child;
-  CaseResult result;
-  if (!child.Start(false, L"--wait --views 300") || !OpenDetail(dlg, child.Pid())) {
-    result.name = "modules";
-    result.note = "  (the helper did not start or is not listed)";
-    return result;
-  }
-  const ULONG_PTR pid = child.Pid();
-  CListCtrl& list = dlg.m_page0.m_tabPage0.m_list;
-  result = RunCase("modules", 1.5, rounds, ShowDetailTab(dlg, 1, 0, list), Bare([pid] { return BareModules(pid); }));
-  char note[64];
-  std::snprintf(note, sizeof(note), "  (%d rows)", list.GetItemCount());
-  result.note = note;
-  return result;
+  return DetailTabCase(dlg, rounds, "modules", L"--wait --views 300", 0, dlg.m_page0.m_tabPage0.m_list, BareModules);
 }
 
 // The tree is built on the first showing only, so each round gives the page

@@ -10,22 +10,9 @@
 
 namespace {
 
-void NotifyTabChange(CWnd& parent, CTabCtrl& tab, int k) {
-  tab.SetCurSel(k);
-  NMHDR header{tab.GetSafeHwnd(), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
-  parent.SendMessage(WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
-}
-
 void TourProcessDetail(CPage0& page, DWORD pid) {
-  for (int row = 0; row < page.m_list.GetItemCount(); ++row) {
-    if (page.m_list.GetItemData(row) != pid) continue;
-    NMITEMACTIVATE activate{};
-    activate.hdr = {page.m_list.GetSafeHwnd(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
-    activate.iItem = row;
-    page.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&activate));
-    for (int k : {1, 2, 0, 3}) NotifyTabChange(page, page.m_tab, k);
-    return;
-  }
+  if (!DoubleClickProcessRow(page, pid)) return;
+  for (int k : {1, 2, 0, 3}) NotifyTabChange(page, page.m_tab, k);
 }
 
 HTREEITEM FindChild(const CTreeCtrl& tree, HTREEITEM parent, const wchar_t* name) {
@@ -61,7 +48,25 @@ void SendDebugMessages(CPage4& page, int count) {
 
 }  // namespace
 
+void NotifyTabChange(CWnd& parent, CTabCtrl& tab, int k) {
+  tab.SetCurSel(k);
+  NMHDR header{tab.GetSafeHwnd(), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+  parent.SendMessage(WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
+}
+
 void SelectMainTab(CHalvernDlg& dlg, int k) { NotifyTabChange(dlg, dlg.m_tab, k); }
+
+bool DoubleClickProcessRow(CPage0& page, DWORD pid) {
+  for (int row = 0; row < page.m_list.GetItemCount(); ++row) {
+    if (page.m_list.GetItemData(row) != pid) continue;
+    NMITEMACTIVATE activate{};
+    activate.hdr = {page.m_list.GetSafeHwnd(), IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
+    activate.iItem = row;
+    page.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&activate));
+    return true;
+  }
+  return false;
+}
 
 int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages) {
   SelectMainTab(dlg, 0);

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include "framework/Framework.h"
+
 class CHalvernDlg;
+class CPage0;
 
 // Shows every page of `dlg` in turn. `detailPid` is the process whose detail
 // view is opened (when its row is listed at all); `debugMessages` are sent
@@ -14,5 +17,10 @@ class CHalvernDlg;
 // selected.
 int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages = 0);
 
-// What a click on main tab k does: select it, then notify the dialog.
+// What a click on item k of `tab` does: select it, then notify `parent`.
+void NotifyTabChange(CWnd& parent, CTabCtrl& tab, int k);
+// What a click on main tab k does.
 void SelectMainTab(CHalvernDlg& dlg, int k);
+// What a double-click on the row of process `pid` does: the detail view opens
+// on its modules tab. False when the process is not listed.
+bool DoubleClickProcessRow(CPage0& page, DWORD pid);
