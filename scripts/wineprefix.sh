@@ -9,10 +9,11 @@ mkdir -p "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 wineboot -i >/dev/null 2>&1 || true
-# Right after wineboot a first registry write can fail while Wine's services
-# are still starting: try again a few times before giving up.
+wineserver -w  # let the first start finish before writing to its registry
+# A registry write can still fail while Wine's services start on a busy
+# machine: try again for a while before giving up.
 reg() {
-  for attempt in 1 2 3 4 5; do
+  for attempt in 1 2 3 4 5 6 7 8; do
     wine reg add "$@" /f >/dev/null 2>&1 && return 0
     sleep "$attempt"
   done

@@ -1,12 +1,6 @@
-// Starts a test helper program (tests/support/helper) as a child process, as
-// a 64-bit or, for WOW64 paths, a 32-bit program.
-//
-// Start always passes "--ready <event>" first and returns once the child has
-// set everything up; extraArgs follow verbatim (see HelperMain.cpp). Without
-// "--wait" the child exits right after signalling, so pass it to keep the
-// child alive until Stop:
-//
-//   ChildProcess child;
+// A test helper program (tests/support/helper) run as a child, 64-bit or
+// 32-bit. Start passes "--ready <event>" and returns once the child is set up;
+// extraArgs follow (see HelperMain.cpp). Pass "--wait" to keep it until Stop:
 //   ASSERT_TRUE(child.Start(false, L"--wait --event MyEvent some known text"));
 #pragma once
 

@@ -17,9 +17,6 @@ class ScopedSlotOverride {
   ScopedSlotOverride(const ScopedSlotOverride&) = delete;
   ScopedSlotOverride& operator=(const ScopedSlotOverride&) = delete;
 
-  // The routine the slot held before, for fakes that pass calls on.
-  Fn Saved() const { return m_saved; }
-
  private:
   Fn& m_slot;
   Fn m_saved;

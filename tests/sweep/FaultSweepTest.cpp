@@ -143,34 +143,23 @@ const Routine kRoutines[] = {
 };
 #undef HALVERN_ROUTINE
 
-// Ends the process with a message when one run takes longer than a user
-// would wait: a hang shows as a failure that names its routine.
+// Ends the process when one run takes longer than a user would wait, so a
+// hang shows as a failure that names its routine.
 class Watchdog {
  public:
   explicit Watchdog(std::string what) : m_what(std::move(what)) {
-    m_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_thread = CreateThread(nullptr, 0, &Watchdog::Run, this, 0, nullptr);
+    CreateTimerQueueTimer(&m_timer, nullptr, &Watchdog::Bark, this, 30000, 0, WT_EXECUTEONLYONCE);
   }
-  ~Watchdog() {
-    SetEvent(m_done);
-    WaitForSingleObject(m_thread, INFINITE);
-    CloseHandle(m_thread);
-    CloseHandle(m_done);
-  }
+  ~Watchdog() { DeleteTimerQueueTimer(nullptr, m_timer, INVALID_HANDLE_VALUE); }
 
  private:
-  static DWORD WINAPI Run(LPVOID self) {
-    auto* dog = static_cast<Watchdog*>(self);
-    if (WaitForSingleObject(dog->m_done, 30000) == WAIT_TIMEOUT) {
-      fprintf(stderr, "hang: %s\n", dog->m_what.c_str());
-      fflush(stderr);
-      ExitProcess(3);
-    }
-    return 0;
+  static VOID CALLBACK Bark(PVOID self, BOOLEAN) {
+    fprintf(stderr, "hang: %s\n", static_cast<Watchdog*>(self)->m_what.c_str());
+    fflush(stderr);
+    ExitProcess(3);
   }
   std::string m_what;
-  HANDLE m_done = nullptr;
-  HANDLE m_thread = nullptr;
+  HANDLE m_timer = nullptr;
 };
 
 class FaultSweep : public ::testing::Test {
