@@ -4,7 +4,6 @@
 //   --event <name>   create a named event and hold it
 //   --debug <text>   send the text to the debug-output channel (repeatable)
 //   --debug-count <n>   send n texts to the debug-output channel: "0", "1", ... "n-1"
-//   --debug-length <n>  send one text of n characters ("abc...zabc...") to the debug-output channel
 //   --threads <n>    start n extra threads that only sleep
 //   --map <path>     map a read-only view of at most the first 64 KiB of an existing
 //                    file, right after the view of the previous --map
@@ -108,15 +107,6 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
       char text[16];
       _ltoa(i, text, 10);
       OutputDebugStringA(text);
-    }
-  } else if (std::wcscmp(option, L"--debug-length") == 0) {
-    const long length = std::wcstol(value, nullptr, 10);
-    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length > 0 ? length : 0) + 1));
-    if (text) {
-      for (long i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
-      text[length > 0 ? length : 0] = '\0';
-      OutputDebugStringA(text);
-      std::free(text);
     }
   } else if (std::wcscmp(option, L"--threads") == 0) {
     for (long i = std::wcstol(value, nullptr, 10); i > 0; --i) {
