@@ -11,7 +11,6 @@ using PFN_RtlImageDirectoryEntryToData = PVOID(NTAPI*)(PVOID, BOOLEAN, USHORT, P
 
 // Set by the first successful resolution and kept for the life of the process.
 PFN_RtlImageDirectoryEntryToData g_directoryRoutine = nullptr;
-int g_directoryRoutineLookups = 0;
 
 // IMAGE_EXPORT_DIRECTORY fields, by byte offset.
 constexpr ULONGLONG kNumberOfNames = 0x18;
@@ -70,7 +69,6 @@ class ExportDirectory {
 PFN_RtlImageDirectoryEntryToData DirectoryRoutine() {
   if (!g_directoryRoutine) {
     // Always ntdll's, whatever module is being searched.
-    ++g_directoryRoutineLookups;
     FARPROC found = GetProcAddress(GetModuleHandleW(L"ntdll"), "RtlImageDirectoryEntryToData");
     g_directoryRoutine = ProcAddressAs<PFN_RtlImageDirectoryEntryToData>(found);
   }
@@ -135,10 +133,6 @@ FARPROC SearchExportTable(HMODULE module, const char* name) {
   if (!FindNameIndex(exports, namesRva, count, name, &index)) return nullptr;
   return ResolveNameIndex(exports, index);
 }
-
-int DirectoryRoutineLookupCount() { return g_directoryRoutineLookups; }
-
-void ResetDirectoryRoutineCache() { g_directoryRoutine = nullptr; }
 
 }  // namespace detail
 

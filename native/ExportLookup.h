@@ -10,10 +10,4 @@ namespace detail {
 // names, no match, a forwarder, a record that points outside the directory).
 FARPROC SearchExportTable(HMODULE module, const char* name);
 
-// How often RtlImageDirectoryEntryToData has been looked up with GetProcAddress.
-int DirectoryRoutineLookupCount();
-
-// Empties the directory-routine cache so the next lookup resolves it again.
-void ResetDirectoryRoutineCache();
-
 }  // namespace detail
