@@ -19,7 +19,10 @@ run_on_display() {
 # wineserver lives, and ctest waits for a test's pipes to close.
 keep_wineserver() {
   export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-  wineserver -p
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+  # A server already running for this prefix (Halvern started by hand, or one
+  # still closing down) is used as it is, and left running at the end.
+  if wineserver -p 2>/dev/null; then
+    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+  fi
   "$build/wine-run.sh" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
