@@ -14,12 +14,11 @@
 //   --file <path>    open an existing file for reading and hold it
 //   --process <pid>  open process pid for query and hold the handle
 //   --thread <tid>   open thread tid for query and hold the handle
-//   --wait           stay until killed, or until stdin (a pipe) or the parent ends
+//   --wait           stay until stdin (a pipe) closes, or until killed
 //
 // Parsing stops at the first word that is not an option; the rest of the
 // command line is ignored, so a test can give the child any text it likes.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cwchar>
 #include <cstdlib>
@@ -130,35 +129,15 @@ bool ApplyOption(int argc, wchar_t** argv, int* index, Options* options) {
   return true;
 }
 
-DWORD ParentProcessId() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  DWORD parent = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-  }
-  CloseHandle(snapshot);
-  return parent;
-}
-
+// Returns when the writing end of stdin (a pipe) is gone: the parent stopped
+// the child or ended. Without a pipe the child stays until it is killed.
 void WaitForParent() {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  if (input && input != INVALID_HANDLE_VALUE && GetFileType(input) == FILE_TYPE_PIPE) {
-    char byte;
-    DWORD read = 0;
-    while (ReadFile(input, &byte, 1, &read, nullptr) && read != 0) {
-    }
-    return;  // the writing end is gone
+  if (!input || input == INVALID_HANDLE_VALUE || GetFileType(input) != FILE_TYPE_PIPE) Sleep(INFINITE);
+  char byte;
+  DWORD read = 0;
+  while (ReadFile(input, &byte, 1, &read, nullptr) && read != 0) {
   }
-  HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, ParentProcessId());
-  if (!parent) {
-    Sleep(INFINITE);
-    return;
-  }
-  WaitForSingleObject(parent, INFINITE);
-  CloseHandle(parent);
 }
 
 }  // namespace
