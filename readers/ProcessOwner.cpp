@@ -56,17 +56,6 @@ PSID ReadTokenUser(HANDLE process, BYTE (&buffer)[kTokenUserBufferSize]) {
   return reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
 }
 
-UniqueNtHandle OpenProcessForOwner(ULONG_PTR processId) {
-  OBJECT_ATTRIBUTES attributes{};
-  attributes.Length = sizeof(attributes);
-  CLIENT_ID client{};
-  client.UniqueProcess = reinterpret_cast<HANDLE>(processId);
-  HANDLE process = nullptr;
-  // A failed open hands out no handle, whatever the slot holds.
-  if (!NtSuccess(g_NativeApi.NtOpenProcess(&process, kProcessOwnerAccess, &attributes, &client))) return {};
-  return UniqueNtHandle(process);
-}
-
 }  // namespace
 
 BOOL LookupSidAccountName(PSID sid, WCHAR name[260]) {
@@ -86,7 +75,7 @@ BOOL GetProcessUserName(ULONG_PTR processId, WCHAR name[260]) {
 
   // The idle and system processes belong to LocalSystem.
   if (processId != 0 && processId != 4) {
-    UniqueNtHandle process = OpenProcessForOwner(processId);
+    UniqueNtHandle process(OpenProcessById(processId, kProcessOwnerAccess));
     if (process) {
       if (PSID user = ReadTokenUser(process.Get(), tokenUser)) {
         sid = user;
