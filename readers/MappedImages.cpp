@@ -225,7 +225,7 @@ MappedImageList* EnumProcessImagesById(ULONG_PTR processId) {
   UniqueNtHandle process(OpenProcessById(processId, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ));
   BOOL wow64 = FALSE;
   if (!process || !IsWow64Process(process.Get(), &wow64)) return nullptr;
-  return wow64 ? EnumWow64ProcessImages(process.Get()) : EnumProcessImages(process.Get());
+  return WalkAddressSpace(process.Get(), wow64 ? kWow64UpperBound : kUpperBound);
 }
 
 ULONG GetRemoteImageSize(HANDLE process, ULONGLONG base) {
