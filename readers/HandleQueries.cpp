@@ -58,23 +58,20 @@ bool ReadAnswerText(NativeBuffer answer, CString* text) {
   return owned && ReadAnswerString(owned.Get(), text);
 }
 
-// The owner handle is closed after the duplicate.
-NativeBuffer QueryHandleInfo(ULONG_PTR processId, ULONG_PTR handleValue, ULONG infoClass, DWORD timeoutMs) {
+NativeBuffer QueryHandleInfo(ULONG_PTR processId, ULONG_PTR handleValue, ULONG infoClass) {
   UniqueNtHandle owner(OpenHandleOwner(processId));
   UniqueNtHandle duplicate(DuplicateForQuery(owner.Get(), handleValue));
-  if (!duplicate) return nullptr;
-  if (timeoutMs == INFINITE) return QueryObjectInformation(duplicate.Get(), infoClass);
-  return QueryObjectInformationWithin(std::move(duplicate), infoClass, timeoutMs);
+  return duplicate ? QueryObjectInformation(duplicate.Get(), infoClass) : nullptr;
 }
 
 }  // namespace
 
 NativeBuffer QueryHandleTypeInfo(ULONG_PTR processId, ULONG_PTR handleValue) {
-  return QueryHandleInfo(processId, handleValue, kObjectTypeInformation, INFINITE);
+  return QueryHandleInfo(processId, handleValue, kObjectTypeInformation);
 }
 
-NativeBuffer QueryHandleNameInfo(ULONG_PTR processId, ULONG_PTR handleValue, DWORD timeoutMs) {
-  return QueryHandleInfo(processId, handleValue, kObjectNameInformation, timeoutMs);
+NativeBuffer QueryHandleNameInfo(ULONG_PTR processId, ULONG_PTR handleValue) {
+  return QueryHandleInfo(processId, handleValue, kObjectNameInformation);
 }
 
 HANDLE OpenHandleOwner(ULONG_PTR processId) { return OpenProcessById(processId, kProcessDupHandle); }

@@ -10,10 +10,8 @@
 // The OBJECT_TYPE_INFORMATION / OBJECT_NAME_INFORMATION of handle
 // `handleValue` of process `processId`, or null (process 0, the process or
 // the handle cannot be had, or the query fails). The caller frees the buffer.
-// With a finite `timeoutMs` the name query is given only that long (see
-// QueryObjectInformationWithin).
 NativeBuffer QueryHandleTypeInfo(ULONG_PTR processId, ULONG_PTR handleValue);
-NativeBuffer QueryHandleNameInfo(ULONG_PTR processId, ULONG_PTR handleValue, DWORD timeoutMs = INFINITE);
+NativeBuffer QueryHandleNameInfo(ULONG_PTR processId, ULONG_PTR handleValue);
 
 // Reading many handles of one process: the owner is opened once for
 // PROCESS_DUP_HANDLE (null for process 0 or when it cannot be opened), and
