@@ -4,7 +4,7 @@
 
 #include "native/ByteSpan.h"
 #include "native/NativeOwners.h"
-#include "readers/AnswerString.h"
+#include "readers/AnswerText.h"
 #include "readers/BoundedObjectQuery.h"
 #include "readers/DevicePaths.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "native/NativeOwners.h"
-#include "readers/AnswerString.h"
+#include "readers/AnswerText.h"
 #include "readers/DevicePaths.h"
 #include "readers/MappedImages.h"
 #include "readers/ProcessPebInfo.h"

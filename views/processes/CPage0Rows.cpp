@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "native/NativeOwners.h"
-#include "readers/AnswerString.h"
+#include "readers/AnswerText.h"
 #include "readers/DevicePaths.h"
 #include "readers/ProcessOwner.h"
 #include "readers/ProcessPebInfo.h"
