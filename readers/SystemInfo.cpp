@@ -16,57 +16,56 @@ constexpr ULONG kConfigurationSize = 24;
 // Counts and sizes before the name, then the UNICODE_STRING of the name.
 constexpr size_t kPageFileEntrySize = 32;
 
+// Runs `read` over a fresh answer of class `infoClass`; false when there is none.
+template <typename Read>
+bool ReadSystemAnswer(ULONG infoClass, ULONG startSize, Read read) {
+  UniqueNativeBuffer answer(QuerySystemInformation(infoClass, startSize));
+  if (answer) read(SpanOfNativeBuffer(answer.Get()));
+  return static_cast<bool>(answer);
+}
+
 }  // namespace
 
 bool ReadSystemBasic(SystemBasicRecord* record) {
-  UniqueNativeBuffer answer(QuerySystemInformation(kSystemBasicInformation, kBasicSize));
-  if (!answer) return false;
-  const ByteSpan span = SpanOfNativeBuffer(answer.Get());
-  record->timerResolution = span.U32(4);
-  record->pageSize = span.U32(8);
-  record->physicalPages = span.U32(12);
-  record->lowestPhysicalPage = span.U32(16);
-  record->highestPhysicalPage = span.U32(20);
-  record->allocationGranularity = span.U32(24);
-  record->minUserAddress = span.U64(32);
-  record->maxUserAddress = span.U64(40);
-  record->activeProcessorsMask = span.U64(48);
-  record->numberOfProcessors = static_cast<int8_t>(static_cast<uint8_t>(span.U32(56)));  // the low byte
-  return true;
+  return ReadSystemAnswer(kSystemBasicInformation, kBasicSize, [record](ByteSpan span) {
+    record->timerResolution = span.U32(4);
+    record->pageSize = span.U32(8);
+    record->physicalPages = span.U32(12);
+    record->lowestPhysicalPage = span.U32(16);
+    record->highestPhysicalPage = span.U32(20);
+    record->allocationGranularity = span.U32(24);
+    record->minUserAddress = span.U64(32);
+    record->maxUserAddress = span.U64(40);
+    record->activeProcessorsMask = span.U64(48);
+    record->numberOfProcessors = static_cast<int8_t>(static_cast<uint8_t>(span.U32(56)));  // the low byte
+  });
 }
 
 bool ReadSystemPerformance(SystemPerformanceRecord* record) {
-  UniqueNativeBuffer answer(QuerySystemInformation(kSystemPerformanceInformation, kPerformanceSize));
-  if (!answer) return false;
-  const ByteSpan span = SpanOfNativeBuffer(answer.Get());
-  record->availablePages = span.U32(44);
-  record->committedPages = span.U32(48);
-  record->commitLimit = span.U32(52);
-  record->peakCommitment = span.U32(56);
-  record->pageFaultCount = span.U32(60);
-  record->pagedPoolPages = span.U32(112);
-  record->nonPagedPoolPages = span.U32(116);
-  record->contextSwitches = span.U32(296);
-  record->systemCalls = span.U32(308);
-  return true;
+  return ReadSystemAnswer(kSystemPerformanceInformation, kPerformanceSize, [record](ByteSpan span) {
+    record->availablePages = span.U32(44);
+    record->committedPages = span.U32(48);
+    record->commitLimit = span.U32(52);
+    record->peakCommitment = span.U32(56);
+    record->pageFaultCount = span.U32(60);
+    record->pagedPoolPages = span.U32(112);
+    record->nonPagedPoolPages = span.U32(116);
+    record->contextSwitches = span.U32(296);
+    record->systemCalls = span.U32(308);
+  });
 }
 
 bool ReadSystemDevices(SystemDeviceRecord* record) {
-  UniqueNativeBuffer answer(QuerySystemInformation(kSystemConfigurationInformation, kConfigurationSize));
-  if (!answer) return false;
-  const ByteSpan span = SpanOfNativeBuffer(answer.Get());
-  record->disks = span.U32(0);
-  record->cdRoms = span.U32(8);
-  record->serialPorts = span.U32(16);
-  record->parallelPorts = span.U32(20);
-  return true;
+  return ReadSystemAnswer(kSystemConfigurationInformation, kConfigurationSize, [record](ByteSpan span) {
+    record->disks = span.U32(0);
+    record->cdRoms = span.U32(8);
+    record->serialPorts = span.U32(16);
+    record->parallelPorts = span.U32(20);
+  });
 }
 
 bool ReadPageFiles(std::vector<PageFileRecord>* files) {
-  UniqueNativeBuffer answer(QuerySystemInformation(kSystemPageFileInformation, 0));
-  if (!answer) return false;
-  *files = ParsePageFiles(SpanOfNativeBuffer(answer.Get()));
-  return true;
+  return ReadSystemAnswer(kSystemPageFileInformation, 0, [files](ByteSpan span) { *files = ParsePageFiles(span); });
 }
 
 std::vector<PageFileRecord> ParsePageFiles(ByteSpan answer) {
