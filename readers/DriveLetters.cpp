@@ -12,21 +12,25 @@ constexpr size_t kLetterIndex = 4;  // the X in "\??\X:"
 
 // True when the link named by `attributes` opens and points at `device`.
 bool LinkPointsTo(OBJECT_ATTRIBUTES* attributes, const UNICODE_STRING& device) {
+  WCHAR targetText[256] = {};
+  UNICODE_STRING target{0, kTargetCapacityBytes, targetText};
+  return QuerySymbolicLinkTarget(attributes, &target) &&
+         g_NativeApi.RtlCompareUnicodeString(&device, &target, TRUE) == 0;
+}
+
+}  // namespace
+
+bool QuerySymbolicLinkTarget(OBJECT_ATTRIBUTES* attributes, UNICODE_STRING* target) {
   HANDLE opened = nullptr;
   // A failed open hands out no handle, whatever the slot holds.
   if (!NtSuccess(g_NativeApi.NtOpenSymbolicLinkObject(&opened, kSymbolicLinkQuery, attributes))) return false;
   UniqueNtHandle link(opened);
   if (!link) return false;
-  WCHAR targetText[256] = {};
-  UNICODE_STRING target{0, kTargetCapacityBytes, targetText};
-  const NTSTATUS status = g_NativeApi.NtQuerySymbolicLinkObject(link.Get(), &target, nullptr);
-  link.Reset();
-  // A Length beyond the buffer would make the comparison read past it.
-  if (!NtSuccess(status) || target.Length > kTargetCapacityBytes) return false;
-  return g_NativeApi.RtlCompareUnicodeString(&device, &target, TRUE) == 0;
+  const USHORT capacity = target->MaximumLength;
+  const NTSTATUS status = g_NativeApi.NtQuerySymbolicLinkObject(link.Get(), target, nullptr);
+  // A Length beyond the buffer would make whoever reads the text run past it.
+  return NtSuccess(status) && target->Length <= capacity;
 }
-
-}  // namespace
 
 WCHAR GetDriveLetterForDevice(const WCHAR* deviceName) {
   UNICODE_STRING device{};

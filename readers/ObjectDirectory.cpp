@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "readers/AnswerText.h"
+#include "readers/DriveLetters.h"
 
 namespace {
 
 constexpr ACCESS_MASK kDirectoryQuery = 0x0001;
-constexpr ACCESS_MASK kSymbolicLinkQuery = 0x0001;
 constexpr ULONG kObjCaseInsensitive = 0x00000040;
 constexpr NTSTATUS kStatusNoMemory = static_cast<NTSTATUS>(0xC0000017);
 constexpr USHORT kLinkTargetBytes = kMaxLinkTargetChars * sizeof(WCHAR);
@@ -132,16 +132,9 @@ bool ObjectDirectory::ReadLinkTarget(const CString& name, CString* target) const
   UNICODE_STRING objectName{static_cast<USHORT>(nameBytes), static_cast<USHORT>(nameBytes),
                             const_cast<PWSTR>(name.GetString())};
   OBJECT_ATTRIBUTES attributes = Attributes(m_directory.Get(), &objectName);
-  HANDLE opened = nullptr;
-  if (!NtSuccess(g_NativeApi.NtOpenSymbolicLinkObject(&opened, kSymbolicLinkQuery, &attributes))) return false;
-  UniqueNtHandle link(opened);
-
   WCHAR text[kMaxLinkTargetChars + 1] = {};
   UNICODE_STRING answer{0, kLinkTargetBytes, text};
-  const NTSTATUS status = g_NativeApi.NtQuerySymbolicLinkObject(link.Get(), &answer, nullptr);
-  link.Reset();
-  // A length beyond the buffer would put the NUL past it.
-  if (!NtSuccess(status) || answer.Length > kLinkTargetBytes) return false;
+  if (!QuerySymbolicLinkTarget(&attributes, &answer)) return false;
   text[answer.Length / sizeof(WCHAR)] = L'\0';
   *target = CString(text);
   return true;
