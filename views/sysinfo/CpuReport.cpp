@@ -196,28 +196,17 @@ void AppendIdentification(CString& report, const CpuAnswers& a) {
     if (line.value != 0 && line.shown) report.AppendFormat(line.format, static_cast<int>(line.value));
 }
 
+// The heading goes in only when at least one feature follows it.
 void AppendFeatureList(CString& report, const CpuAnswers& a) {
-  const uint32_t ecx = a.leaf1[2], edx = a.leaf1[3];
-  const auto any = [](const auto& table, uint32_t word) {
-    for (const FeatureLine& line : table)
-      if (word & (1u << line.bit)) return true;
-    return false;
-  };
-  if (edx == 0 && !any(kLeaf1Ecx, ecx) && !any(kExtendedEcx, a.ext1Ecx) && !any(kExtendedEdx, a.ext1Edx) &&
-      !any(kSvmEdx, a.svmEdx) && !any(kPerformanceEax, a.performanceEax))
-    return;
-  report += L"\r\nThe following features are supported:\r\n";
-  AppendFeatures(report, kLeaf1Ecx, ecx);
-  for (int bit = 0; bit < 32; ++bit) {
-    if ((edx & (1u << bit)) == 0) continue;
-    report += L"\t";
-    report += CpuFeatureNames[bit];
-    report += L"\r\n";
-  }
-  AppendFeatures(report, kExtendedEcx, a.ext1Ecx);
-  AppendFeatures(report, kExtendedEdx, a.ext1Edx);
-  AppendFeatures(report, kSvmEdx, a.svmEdx);
-  AppendFeatures(report, kPerformanceEax, a.performanceEax);
+  CString lines;
+  AppendFeatures(lines, kLeaf1Ecx, a.leaf1[2]);
+  for (int bit = 0; bit < 32; ++bit)
+    if (a.leaf1[3] & (1u << bit)) lines += L"\t" + CString(CpuFeatureNames[bit]) + L"\r\n";
+  AppendFeatures(lines, kExtendedEcx, a.ext1Ecx);
+  AppendFeatures(lines, kExtendedEdx, a.ext1Edx);
+  AppendFeatures(lines, kSvmEdx, a.svmEdx);
+  AppendFeatures(lines, kPerformanceEax, a.performanceEax);
+  if (!lines.IsEmpty()) report += L"\r\nThe following features are supported:\r\n" + lines;
 }
 
 const wchar_t* CacheTypeLine(uint32_t type) {
