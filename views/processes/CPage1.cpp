@@ -16,7 +16,7 @@ namespace {
 
 constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 
-CString HexText(uint32_t value) {
+CString LowerHexText(uint32_t value) {
   CString text;
   text.Format(L"0x%x", value);
   return text;
@@ -56,8 +56,8 @@ void CPage1::OnShowWindow(BOOL bShow, UINT) {
     m_list.InsertItem(row, RowNumberText(row));
     m_list.SetItemText(row, 1, module.fileName);
     m_list.SetItemText(row, 2, PointerText(static_cast<ULONG_PTR>(module.imageBase)));
-    m_list.SetItemText(row, 3, HexText(module.imageSize));
+    m_list.SetItemText(row, 3, LowerHexText(module.imageSize));
     m_list.SetItemText(row, 4, module.fullPath);
-    m_list.SetItemText(row, 5, HexText(module.loadOrderIndex));
+    m_list.SetItemText(row, 5, LowerHexText(module.loadOrderIndex));
   }
 }

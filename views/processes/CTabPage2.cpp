@@ -107,8 +107,8 @@ void CTabPage2::InsertHandleRow(int row, HANDLE owner, const HandleEntry& entry)
   const CString typeText = HandleTypeText(typed ? &typeName : nullptr, entry.ObjectTypeIndex());
   m_list.SetItemText(row, 1, typeText);
   m_list.SetItemText(row, 2, HandleNameCell(owner, entry, typeText, std::move(duplicate)));
-  m_list.SetItemText(row, 3, HandleValueText(entry.HandleValue()));
+  m_list.SetItemText(row, 3, HexText(entry.HandleValue()));
   m_list.SetItemText(row, 4, PointerText(entry.Object()));
-  m_list.SetItemText(row, 5, AccessMaskText(entry.GrantedAccess()));
+  m_list.SetItemText(row, 5, HexText(entry.GrantedAccess()));
   m_list.SetItemText(row, 6, HandleAttributesText(entry.HandleAttributes()));
 }

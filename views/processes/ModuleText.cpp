@@ -4,12 +4,6 @@
 #include "readers/MappedImages.h"
 #include "views/processes/ProcessText.h"
 
-CString HexText(uint64_t value) {
-  CString text;
-  text.Format(L"0x%I64X", static_cast<unsigned long long>(value));
-  return text;
-}
-
 CString FileNameOfPath(const CString& path) { return path.Mid(path.ReverseFind(L'\\') + 1); }
 
 ModuleRowTexts MakeModuleRowTexts(int row, const MappedImageRecord& record) {
