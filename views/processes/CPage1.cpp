@@ -14,7 +14,10 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+constexpr ListColumn kColumns[] = {
+    {L"#", LVCFMT_CENTER, 30},       {L"模块名称", LVCFMT_LEFT, 140}, {L"基地址", LVCFMT_LEFT, 140},
+    {L"模块大小", LVCFMT_RIGHT, 80}, {L"模块路径", LVCFMT_LEFT, 320}, {L"加载顺序", LVCFMT_RIGHT, 60},
+};
 
 CString LowerHexText(uint32_t value) {
   CString text;
@@ -30,13 +33,7 @@ void CPage1::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pDX, 
 
 BOOL CPage1::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_list.InsertColumn(0, L"#", LVCFMT_CENTER, 30);
-  m_list.InsertColumn(1, L"模块名称", LVCFMT_LEFT, 140);
-  m_list.InsertColumn(2, L"基地址", LVCFMT_LEFT, 140);
-  m_list.InsertColumn(3, L"模块大小", LVCFMT_RIGHT, 80);
-  m_list.InsertColumn(4, L"模块路径", LVCFMT_LEFT, 320);
-  m_list.InsertColumn(5, L"加载顺序", LVCFMT_RIGHT, 60);
-  m_list.SetExtendedStyle(kListExStyle);
+  SingleListInit(m_list, kColumns);
   return TRUE;
 }
 
