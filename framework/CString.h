@@ -39,6 +39,13 @@ class CString {
     FormatRaw(pszFormat, FormatArg(args)...);
   }
   void FormatV(LPCWSTR pszFormat, va_list args);
+  // Format's text added at the end.
+  template <typename... Args>
+  void AppendFormat(LPCWSTR pszFormat, const Args&... args) {
+    CString text;
+    text.Format(pszFormat, args...);
+    *this += text;
+  }
 
   // Replaces every occurrence of pszOld, left to right without overlap, and
   // returns how many; an empty pszOld changes nothing. Case-sensitive.

@@ -178,7 +178,7 @@ TEST_F(Page3Test, ShowsWhatTheTestCreatesAndTypeStatisticsWithoutLeaks) {
   for (const std::wstring& row : rows) EXPECT_TRUE(std::regex_match(row, typeRow)) << row.c_str();
   m_page.m_tree.SelectItem(items[L"\\"]);
   EXPECT_EQ(m_page.m_list.GetHeaderCtrl().GetItemCount(), 3);
-  EXPECT_EQ(m_page.m_pObjectTypes, nullptr);
+  EXPECT_EQ(m_page.m_pObjectTypes.Get(), nullptr);
 
   auto cycle = [&] {
     for (const wchar_t* at : {L"\\ObjectTypes", L"\\BaseNamedObjects", L"\\"}) m_page.m_tree.SelectItem(items[at]);

@@ -3,6 +3,15 @@
 #pragma once
 
 #include "framework/Framework.h"
+#include "views/common/ListColumns.h"
+
+// Inserts the columns and sets the usual extended styles: double-buffered,
+// whole-row selection, grid lines.
+template <size_t N>
+void SingleListInit(const CListCtrl& list, const ListColumn (&columns)[N]) {
+  InsertListColumns(list, columns);
+  list.SetExtendedStyle(LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+}
 
 // Binds control 1001 to the page's list, nothing else.
 void SingleListDoDataExchange(CDataExchange* pDX, CListCtrl& list);

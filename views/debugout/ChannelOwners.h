@@ -4,38 +4,24 @@
 
 #include <windows.h>
 
-class ChannelHandle {
+template <typename T, BOOL(WINAPI* Release)(T)>
+class ChannelOwner {
  public:
-  ChannelHandle() = default;
-  ~ChannelHandle() { Reset(); }
-  ChannelHandle(const ChannelHandle&) = delete;
-  ChannelHandle& operator=(const ChannelHandle&) = delete;
+  ChannelOwner() = default;
+  ~ChannelOwner() { Reset(); }
+  ChannelOwner(const ChannelOwner&) = delete;
+  ChannelOwner& operator=(const ChannelOwner&) = delete;
 
-  HANDLE Get() const { return m_handle; }
-  explicit operator bool() const { return m_handle != nullptr; }
-  void Reset(HANDLE handle = nullptr) {
-    if (m_handle) ::CloseHandle(m_handle);
-    m_handle = handle;
+  T Get() const { return m_value; }
+  explicit operator bool() const { return m_value != nullptr; }
+  void Reset(T value = nullptr) {
+    if (m_value) Release(m_value);
+    m_value = value;
   }
 
  private:
-  HANDLE m_handle = nullptr;
+  T m_value = nullptr;
 };
 
-class ChannelView {
- public:
-  ChannelView() = default;
-  ~ChannelView() { Reset(); }
-  ChannelView(const ChannelView&) = delete;
-  ChannelView& operator=(const ChannelView&) = delete;
-
-  const void* Get() const { return m_view; }
-  explicit operator bool() const { return m_view != nullptr; }
-  void Reset(void* view = nullptr) {
-    if (m_view) ::UnmapViewOfFile(m_view);
-    m_view = view;
-  }
-
- private:
-  void* m_view = nullptr;
-};
+using ChannelHandle = ChannelOwner<HANDLE, &::CloseHandle>;
+using ChannelView = ChannelOwner<LPCVOID, &::UnmapViewOfFile>;

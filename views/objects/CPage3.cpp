@@ -28,9 +28,6 @@ constexpr UINT kTreeItemMask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
 
 CPage3::CPage3() : CPropertyPage(IDD_PAGE3, 0, 104) {}
 
-// A table still held when the page goes is released with it.
-CPage3::~CPage3() { ReleaseObjectTypes(); }
-
 void CPage3::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_TREE, m_tree);
   DDX_Control(pDX, IDC_LIST, m_list);

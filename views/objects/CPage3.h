@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Framework.h"
-#include "native/NativeQuery.h"
+#include "native/NativeOwners.h"
 
 // The kernel-object browser: the tree of the namespace's directories, built
 // once on the first showing, and the objects of the selected directory, with
@@ -11,7 +11,6 @@ class CPage3 : public CPropertyPage {
 
  public:
   CPage3();
-  ~CPage3() override;
   BOOL OnInitDialog() override;
 
   // Inserts the subdirectories of the directory at `path` under hParent, and
@@ -35,13 +34,12 @@ class CPage3 : public CPropertyPage {
   CTreeCtrl m_tree;
   CListCtrl m_list;
   CImageList m_imageList;
-  NativeBuffer m_pObjectTypes = nullptr;  // the object-type table while "ObjectTypes" is selected
+  UniqueNativeBuffer m_pObjectTypes;  // the object-type table while "ObjectTypes" is selected
   UINT32 m_bFirstShow = 1;
 
  private:
   void ShowStatisticsColumns();
   void ShowNormalColumns();
-  void ReleaseObjectTypes();
   CString SelectedPath() const;
   void FillTypeRow(int row, const CString& typeName);
 };

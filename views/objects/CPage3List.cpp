@@ -26,10 +26,10 @@ constexpr int kNormalColumnLimit = 4;  // more columns than this: the statistics
 void CPage3::OnTvnSelchangedTree(NMHDR*, LRESULT* pResult) {
   if (m_tree.GetItemText(m_tree.GetSelectedItem()) == L"ObjectTypes") {
     ShowStatisticsColumns();
-    if (m_pObjectTypes == nullptr) m_pObjectTypes = QueryObjectTypeTable();
+    if (!m_pObjectTypes) m_pObjectTypes.Reset(QueryObjectTypeTable());
   } else {
     ShowNormalColumns();
-    ReleaseObjectTypes();
+    m_pObjectTypes.Reset();
   }
   CString path = SelectedPath();
   ListDirectoryObjects(path);
@@ -52,12 +52,6 @@ void CPage3::ShowNormalColumns() {
   m_list.InsertColumn(2, L"SymLink", LVCFMT_LEFT, 260);
   m_list.SetColumnWidth(0, 320);
   m_list.SetColumnWidth(1, 100);
-}
-
-void CPage3::ReleaseObjectTypes() {
-  if (m_pObjectTypes == nullptr) return;
-  FreeNativeBuffer(m_pObjectTypes);
-  m_pObjectTypes = nullptr;
 }
 
 // The caret item's text, each ancestor's text in front of it, with a "\"
@@ -98,9 +92,9 @@ NTSTATUS CPage3::ListDirectoryObjects(CString& path) {
 
 // Columns 2 to 6 of a "Type" row, from the type's record in the table.
 void CPage3::FillTypeRow(int row, const CString& typeName) {
-  if (m_pObjectTypes == nullptr) return;
+  if (!m_pObjectTypes) return;
   ObjectTypeRecord record;
-  if (!FindObjectType(SpanOfNativeBuffer(m_pObjectTypes), typeName, &record)) return;
+  if (!FindObjectType(SpanOfNativeBuffer(m_pObjectTypes.Get()), typeName, &record)) return;
   const ObjectTypeCells cells = FormatObjectType(record);
   m_list.SetItemText(row, 2, cells.objects);
   m_list.SetItemText(row, 3, cells.handles);

@@ -8,6 +8,7 @@
 #include "readers/ProcessRecord.h"
 #include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
+#include "views/processes/DetailProcessId.h"
 #include "views/processes/ProcessText.h"
 
 IMPLEMENT_DYNAMIC(CPage0, CPropertyPage)
@@ -42,7 +43,6 @@ constexpr ListColumn kColumns[] = {
 };
 
 constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES;
-constexpr int kDetailItem = 3;
 
 }  // namespace
 

@@ -14,9 +14,12 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+constexpr ListColumn kColumns[] = {
+    {L"#", LVCFMT_CENTER, 30},       {L"模块名称", LVCFMT_LEFT, 140}, {L"基地址", LVCFMT_LEFT, 140},
+    {L"模块大小", LVCFMT_RIGHT, 80}, {L"模块路径", LVCFMT_LEFT, 320}, {L"加载顺序", LVCFMT_RIGHT, 60},
+};
 
-CString HexText(uint32_t value) {
+CString LowerHexText(uint32_t value) {
   CString text;
   text.Format(L"0x%x", value);
   return text;
@@ -30,13 +33,7 @@ void CPage1::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pDX, 
 
 BOOL CPage1::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_list.InsertColumn(0, L"#", LVCFMT_CENTER, 30);
-  m_list.InsertColumn(1, L"模块名称", LVCFMT_LEFT, 140);
-  m_list.InsertColumn(2, L"基地址", LVCFMT_LEFT, 140);
-  m_list.InsertColumn(3, L"模块大小", LVCFMT_RIGHT, 80);
-  m_list.InsertColumn(4, L"模块路径", LVCFMT_LEFT, 320);
-  m_list.InsertColumn(5, L"加载顺序", LVCFMT_RIGHT, 60);
-  m_list.SetExtendedStyle(kListExStyle);
+  SingleListInit(m_list, kColumns);
   return TRUE;
 }
 
@@ -56,8 +53,8 @@ void CPage1::OnShowWindow(BOOL bShow, UINT) {
     m_list.InsertItem(row, RowNumberText(row));
     m_list.SetItemText(row, 1, module.fileName);
     m_list.SetItemText(row, 2, PointerText(static_cast<ULONG_PTR>(module.imageBase)));
-    m_list.SetItemText(row, 3, HexText(module.imageSize));
+    m_list.SetItemText(row, 3, LowerHexText(module.imageSize));
     m_list.SetItemText(row, 4, module.fullPath);
-    m_list.SetItemText(row, 5, HexText(module.loadOrderIndex));
+    m_list.SetItemText(row, 5, LowerHexText(module.loadOrderIndex));
   }
 }

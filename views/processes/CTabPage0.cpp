@@ -2,7 +2,6 @@
 
 #include "native/NativeOwners.h"
 #include "readers/MappedImages.h"
-#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
@@ -22,8 +21,6 @@ constexpr ListColumn kColumns[] = {
     {L"模块大小", LVCFMT_RIGHT, 80}, {L"模块路径", LVCFMT_LEFT, 500},
 };
 
-constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
-
 }  // namespace
 
 CTabPage0::CTabPage0() : CPropertyPage(110, 0, 104) {}
@@ -32,8 +29,7 @@ void CTabPage0::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pD
 
 BOOL CTabPage0::OnInitDialog() {
   CDialog::OnInitDialog();
-  InsertListColumns(m_list, kColumns);
-  m_list.SetExtendedStyle(kListExStyle);
+  SingleListInit(m_list, kColumns);
   return TRUE;
 }
 

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "readers/ProcessThreads.h"
-#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
@@ -24,8 +23,6 @@ constexpr ListColumn kColumns[kThreadColumnCount] = {
     {L"TEB", LVCFMT_RIGHT, 130},    {L"切换计数", LVCFMT_RIGHT, 60}, {L"创建/用户态/内核态时间", LVCFMT_CENTER, 240},
 };
 
-constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
-
 }  // namespace
 
 CTabPage1::CTabPage1() : CPropertyPage(111, 0, 104) {}
@@ -34,8 +31,7 @@ void CTabPage1::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pD
 
 BOOL CTabPage1::OnInitDialog() {
   CDialog::OnInitDialog();
-  InsertListColumns(m_list, kColumns);
-  m_list.SetExtendedStyle(kListExStyle);
+  SingleListInit(m_list, kColumns);
   return TRUE;
 }
 

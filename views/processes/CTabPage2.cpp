@@ -5,7 +5,6 @@
 #include "native/NativeOwners.h"
 #include "readers/HandleQueries.h"
 #include "readers/HandleSnapshot.h"
-#include "views/common/ListColumns.h"
 #include "views/common/ListFill.h"
 #include "views/common/SingleListPage.h"
 #include "views/processes/DetailProcessId.h"
@@ -26,8 +25,6 @@ constexpr ListColumn kColumns[] = {
     {L"句柄值", LVCFMT_RIGHT, 60}, {L"对象地址", LVCFMT_LEFT, 130},   {L"访问权限", LVCFMT_RIGHT, 80},
     {L"属性", LVCFMT_RIGHT, 50},
 };
-
-constexpr DWORD kListExStyle = LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 constexpr ULONG kSystemExtendedHandleInformation = 64;
 // A name query that may never return is given this long; the page then goes on.
 constexpr DWORD kHangingNameQueryTimeoutMs = 300;
@@ -68,8 +65,7 @@ void CTabPage2::DoDataExchange(CDataExchange* pDX) { SingleListDoDataExchange(pD
 
 BOOL CTabPage2::OnInitDialog() {
   CDialog::OnInitDialog();
-  InsertListColumns(m_list, kColumns);
-  m_list.SetExtendedStyle(kListExStyle);
+  SingleListInit(m_list, kColumns);
   return TRUE;
 }
 
@@ -107,8 +103,8 @@ void CTabPage2::InsertHandleRow(int row, HANDLE owner, const HandleEntry& entry)
   const CString typeText = HandleTypeText(typed ? &typeName : nullptr, entry.ObjectTypeIndex());
   m_list.SetItemText(row, 1, typeText);
   m_list.SetItemText(row, 2, HandleNameCell(owner, entry, typeText, std::move(duplicate)));
-  m_list.SetItemText(row, 3, HandleValueText(entry.HandleValue()));
+  m_list.SetItemText(row, 3, HexText(entry.HandleValue()));
   m_list.SetItemText(row, 4, PointerText(entry.Object()));
-  m_list.SetItemText(row, 5, AccessMaskText(entry.GrantedAccess()));
+  m_list.SetItemText(row, 5, HexText(entry.GrantedAccess()));
   m_list.SetItemText(row, 6, HandleAttributesText(entry.HandleAttributes()));
 }

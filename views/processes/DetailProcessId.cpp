@@ -1,11 +1,5 @@
 #include "views/processes/DetailProcessId.h"
 
-namespace {
-
-constexpr int kDetailItem = 3;
-
-}  // namespace
-
 ULONG_PTR ReadDetailProcessId(const CWnd& page) {
   const CWnd tab = page.GetParent();
   TCITEMW item{};

@@ -71,15 +71,3 @@ CString HandleAttributesText(uint32_t attributes) {
   if (attributes == kInherit) return L"可继承";
   return L"--";
 }
-
-CString HandleValueText(ULONG_PTR value) {
-  CString text;
-  text.Format(L"0x%I64X", static_cast<unsigned long long>(value));
-  return text;
-}
-
-CString AccessMaskText(uint32_t access) {
-  CString text;
-  text.Format(L"0x%X", access);
-  return text;
-}

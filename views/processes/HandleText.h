@@ -33,9 +33,5 @@ CString ObjectNameText(bool found, const CString& name);
 
 // "受保护" for 1, "可继承" for 2, "--" for anything else.
 CString HandleAttributesText(uint32_t attributes);
-// "0x%I64X" of the handle value.
-CString HandleValueText(ULONG_PTR value);
-// "0x%X" of the granted access.
-CString AccessMaskText(uint32_t access);
 
 extern const wchar_t kNamedPipeName[];

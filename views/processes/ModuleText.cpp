@@ -1,14 +1,10 @@
 #include "views/processes/ModuleText.h"
 
+#include <cwchar>
+
 #include "readers/DevicePaths.h"
 #include "readers/MappedImages.h"
 #include "views/processes/ProcessText.h"
-
-CString HexText(uint64_t value) {
-  CString text;
-  text.Format(L"0x%I64X", static_cast<unsigned long long>(value));
-  return text;
-}
 
 CString FileNameOfPath(const CString& path) { return path.Mid(path.ReverseFind(L'\\') + 1); }
 
@@ -18,9 +14,7 @@ ModuleRowTexts MakeModuleRowTexts(int row, const MappedImageRecord& record) {
   texts.base = HexText(record.Base);
   texts.size = HexText(record.Size);
   // Name is NUL-terminated within its field; the bound guards a record that is not.
-  int length = 0;
-  while (length < static_cast<int>(ARRAYSIZE(record.Name)) && record.Name[length] != L'\0') ++length;
-  texts.path = CString(record.Name, length);
+  texts.path = CString(record.Name, static_cast<int>(wcsnlen(record.Name, ARRAYSIZE(record.Name))));
   DevicePathToDrivePath(texts.path);
   texts.name = FileNameOfPath(texts.path);
   return texts;

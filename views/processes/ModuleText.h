@@ -7,9 +7,6 @@
 
 struct MappedImageRecord;
 
-// "0x%I64X": a mapping's base and size.
-CString HexText(uint64_t value);
-
 // The part of a path after its last backslash; the whole path when it has none.
 CString FileNameOfPath(const CString& path);
 

@@ -75,6 +75,12 @@ CString PointerText(ULONG_PTR value) {
   return text;
 }
 
+CString HexText(uint64_t value) {
+  CString text;
+  text.Format(L"0x%I64X", static_cast<unsigned long long>(value));
+  return text;
+}
+
 CString MemoryPairText(uint64_t bytes, uint64_t peakBytes) {
   CString text;
   text.Format(L"%-I64d/%I64d K", static_cast<long long>(bytes >> 10), static_cast<long long>(peakBytes >> 10));
@@ -87,6 +93,10 @@ CString DurationText(int64_t time) {
   text.Format(L"%02d:%02d:%02d.%03d", clock.hours, clock.minutes, clock.seconds, clock.milliseconds);
   return text;
 }
+
+// Days start at whole multiples of a day from the epoch, so the part past the
+// last midnight has the same clock fields as the time itself.
+CString TimeOfDayText(int64_t time) { return DurationText(time % kTimeUnitsPerDay); }
 
 CString ProcessorTimesText(int64_t userTime, int64_t kernelTime) {
   return DurationText(userTime) + L"/" + DurationText(kernelTime);

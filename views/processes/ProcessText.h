@@ -24,12 +24,18 @@ CString DecimalText(int value);
 CString Int64Text(int64_t value);
 // "0x%p": addresses, sixteen upper-case digits.
 CString PointerText(ULONG_PTR value);
+// "0x%I64X": sizes, handle values and access masks, no leading zeros.
+CString HexText(uint64_t value);
 
 // "%-I64d/%I64d K" of two byte counts in whole KiB.
 CString MemoryPairText(uint64_t bytes, uint64_t peakBytes);
 
 // "hh:mm:ss.mmm" of a processor time (100 ns units), hours counted on past 23.
 CString DurationText(int64_t time);
+
+// "hh:mm:ss.mmm" of the time of day (UTC) of an absolute time; a negative
+// count is no time and shows as midnight.
+CString TimeOfDayText(int64_t time);
 
 // "hh:mm:ss.mmm/hh:mm:ss.mmm" of user and kernel time (100 ns units). Hours
 // go on counting past 23, so a long-running process is not shown as a short

@@ -2,7 +2,6 @@
 
 #include <iterator>
 
-#include "native/NativeApi.h"
 #include "views/processes/ProcessText.h"
 
 namespace {
@@ -33,24 +32,6 @@ CString NameOrNumber(const wchar_t* const (&names)[N], uint32_t value) {
   return text;
 }
 
-// The time of day of an absolute time; a negative count is no time and
-// shows as midnight.
-CString TimeOfDayText(int64_t time) {
-  LARGE_INTEGER value;
-  value.QuadPart = time < 0 ? 0 : time;
-  NativeTimeFields fields{};
-  g_NativeApi.RtlTimeToTimeFields(&value, &fields);
-  CString text;
-  text.Format(L"%02d:%02d:%02d.%03d", fields.Hour, fields.Minute, fields.Second, fields.Milliseconds);
-  return text;
-}
-
-CString Format2(const wchar_t* format, ULONG_PTR first, ULONG_PTR second) {
-  CString text;
-  text.Format(format, first, second);
-  return text;
-}
-
 }  // namespace
 
 CString ThreadStateText(uint32_t threadState, uint32_t waitReason) {
@@ -67,10 +48,10 @@ std::array<CString, kThreadColumnCount> ThreadCells(int index, const ThreadRecor
   return {
       RowNumberText(index),
       Int64Text(static_cast<int64_t>(thread.threadId)),
-      Format2(L"0x%p/0x%p", thread.startAddress, thread.win32StartAddress),
+      PointerText(thread.startAddress) + L"/" + PointerText(thread.win32StartAddress),
       DecimalText(thread.priority),
       ThreadStateText(thread.threadState, thread.waitReason),
-      Format2(L"0x%I64X/0x%I64X", thread.stackBase, thread.stackLimit),
+      HexText(thread.stackBase) + L"/" + HexText(thread.stackLimit),
       PointerText(thread.tebAddress),
       switches,
       ThreadTimesText(thread.createTime, thread.userTime, thread.kernelTime),

@@ -168,13 +168,6 @@ CpuAnswers QueryCpu(const CpuIdFunction& cpuId) {
   return a;
 }
 
-template <typename... Args>
-void AppendLine(CString& report, const wchar_t* format, const Args&... args) {
-  CString line;
-  line.Format(format, args...);
-  report += line;
-}
-
 template <size_t N>
 void AppendFeatures(CString& report, const FeatureLine (&table)[N], uint32_t word) {
   for (const FeatureLine& line : table)
@@ -200,31 +193,20 @@ void AppendIdentification(CString& report, const CpuAnswers& a) {
       {L"APIC Physical ID = %d\r\n", Bits(ebx, 24, 31), true},
   };
   for (const auto& line : lines)
-    if (line.value != 0 && line.shown) AppendLine(report, line.format, static_cast<int>(line.value));
+    if (line.value != 0 && line.shown) report.AppendFormat(line.format, static_cast<int>(line.value));
 }
 
+// The heading goes in only when at least one feature follows it.
 void AppendFeatureList(CString& report, const CpuAnswers& a) {
-  const uint32_t ecx = a.leaf1[2], edx = a.leaf1[3];
-  const auto any = [](const auto& table, uint32_t word) {
-    for (const FeatureLine& line : table)
-      if (word & (1u << line.bit)) return true;
-    return false;
-  };
-  if (edx == 0 && !any(kLeaf1Ecx, ecx) && !any(kExtendedEcx, a.ext1Ecx) && !any(kExtendedEdx, a.ext1Edx) &&
-      !any(kSvmEdx, a.svmEdx) && !any(kPerformanceEax, a.performanceEax))
-    return;
-  report += L"\r\nThe following features are supported:\r\n";
-  AppendFeatures(report, kLeaf1Ecx, ecx);
-  for (int bit = 0; bit < 32; ++bit) {
-    if ((edx & (1u << bit)) == 0) continue;
-    report += L"\t";
-    report += CpuFeatureNames[bit];
-    report += L"\r\n";
-  }
-  AppendFeatures(report, kExtendedEcx, a.ext1Ecx);
-  AppendFeatures(report, kExtendedEdx, a.ext1Edx);
-  AppendFeatures(report, kSvmEdx, a.svmEdx);
-  AppendFeatures(report, kPerformanceEax, a.performanceEax);
+  CString lines;
+  AppendFeatures(lines, kLeaf1Ecx, a.leaf1[2]);
+  for (int bit = 0; bit < 32; ++bit)
+    if (a.leaf1[3] & (1u << bit)) lines += L"\t" + CString(CpuFeatureNames[bit]) + L"\r\n";
+  AppendFeatures(lines, kExtendedEcx, a.ext1Ecx);
+  AppendFeatures(lines, kExtendedEdx, a.ext1Edx);
+  AppendFeatures(lines, kSvmEdx, a.svmEdx);
+  AppendFeatures(lines, kPerformanceEax, a.performanceEax);
+  if (!lines.IsEmpty()) report += L"\r\nThe following features are supported:\r\n" + lines;
 }
 
 const wchar_t* CacheTypeLine(uint32_t type) {
@@ -248,17 +230,17 @@ void AppendCacheDescriptors(CString& report, const CpuIdFunction& cpuId) {
     Query(cpuId, 4, subleaf, r);
     const uint32_t eax = r[0], ebx = r[1], ecx = r[2];
     if (Bits(eax, 4, 7) == 0) break;
-    if (subleaf == 0) AppendLine(report, L"\r\nNumber of Cores = %d\r\n", static_cast<int>(Bits(eax, 26, 31) + 1));
+    if (subleaf == 0) report.AppendFormat(L"\r\nNumber of Cores = %d\r\n", static_cast<int>(Bits(eax, 26, 31) + 1));
     report += L"\r\n";
     report += CacheTypeLine(Bits(eax, 0, 4));
-    AppendLine(report, L"   Level = %d\r\n", static_cast<int>(Bits(eax, 5, 7)));
+    report.AppendFormat(L"   Level = %d\r\n", static_cast<int>(Bits(eax, 5, 7)));
     report += (eax & (1u << 8)) ? L"   Self Initializing\r\n" : L"   Not Self Initializing\r\n";
     report += (eax & (1u << 9)) ? L"   Is Fully Associatve\r\n" : L"   Is Not Fully Associatve\r\n";
-    AppendLine(report, L"   Max Threads = %d\r\n", static_cast<int>(Bits(eax, 14, 25) + 1));
-    AppendLine(report, L"   System Line Size = %d\r\n", static_cast<int>(Bits(ebx, 0, 11) + 1));
-    AppendLine(report, L"   Physical Line Partions = %d\r\n", static_cast<int>(Bits(ebx, 12, 21) + 1));
-    AppendLine(report, L"   Ways of Associativity = %d\r\n", static_cast<int>(Bits(ebx, 22, 31) + 1));
-    AppendLine(report, L"   Number of Sets = %d\r\n", static_cast<int>(ecx + 1));
+    report.AppendFormat(L"   Max Threads = %d\r\n", static_cast<int>(Bits(eax, 14, 25) + 1));
+    report.AppendFormat(L"   System Line Size = %d\r\n", static_cast<int>(Bits(ebx, 0, 11) + 1));
+    report.AppendFormat(L"   Physical Line Partions = %d\r\n", static_cast<int>(Bits(ebx, 12, 21) + 1));
+    report.AppendFormat(L"   Ways of Associativity = %d\r\n", static_cast<int>(Bits(ebx, 22, 31) + 1));
+    report.AppendFormat(L"   Number of Sets = %d\r\n", static_cast<int>(ecx + 1));
   }
 }
 
@@ -276,9 +258,9 @@ CString BuildCpuReport(const CpuIdFunction& cpuId) {
     report += L"\r\n\r\n";
   }
   if (a.maxExtended >= 0x80000006) {
-    AppendLine(report, L"Cache Line Size = %d\r\n", static_cast<int>(Bits(a.ext6Ecx, 0, 7)));
-    AppendLine(report, L"L2 Associativity = %d\r\n", static_cast<int>(Bits(a.ext6Ecx, 12, 15)));
-    AppendLine(report, L"Cache Size = %dK\r\n\r\n", static_cast<int>(Bits(a.ext6Ecx, 16, 31)));
+    report.AppendFormat(L"Cache Line Size = %d\r\n", static_cast<int>(Bits(a.ext6Ecx, 0, 7)));
+    report.AppendFormat(L"L2 Associativity = %d\r\n", static_cast<int>(Bits(a.ext6Ecx, 12, 15)));
+    report.AppendFormat(L"Cache Size = %dK\r\n\r\n", static_cast<int>(Bits(a.ext6Ecx, 16, 31)));
   }
   if (a.maxBasic >= 1) {
     AppendIdentification(report, a);

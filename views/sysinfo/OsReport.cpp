@@ -14,72 +14,65 @@ namespace {
 // Kilobytes of a count of 4096-byte pages, in unsigned 32-bit arithmetic.
 uint32_t PagesToK(uint32_t pages) { return pages * 4u; }
 
-template <typename... Args>
-void AppendLine(CString& report, const wchar_t* format, const Args&... args) {
-  CString line;
-  line.Format(format, args...);
-  report += line;
-}
-
 void AppendNamesAndDirectories(CString& report, const OsReportInputs& in) {
-  if (in.userName) AppendLine(report, L"User name:\t\t%s\r\n", *in.userName);
-  if (in.computerName) AppendLine(report, L"Computer name:\t\t%s\r\n", *in.computerName);
-  if (in.systemDirectory) AppendLine(report, L"System Directory:\t\t%s\r\n", *in.systemDirectory);
-  if (in.wow64Directory) AppendLine(report, L"Wow64 Directory:\t\t%s\r\n", *in.wow64Directory);
-  if (in.windowsDirectory) AppendLine(report, L"Windows Directory:\t\t%s\r\n", *in.windowsDirectory);
+  if (in.userName) report.AppendFormat(L"User name:\t\t%s\r\n", *in.userName);
+  if (in.computerName) report.AppendFormat(L"Computer name:\t\t%s\r\n", *in.computerName);
+  if (in.systemDirectory) report.AppendFormat(L"System Directory:\t\t%s\r\n", *in.systemDirectory);
+  if (in.wow64Directory) report.AppendFormat(L"Wow64 Directory:\t\t%s\r\n", *in.wow64Directory);
+  if (in.windowsDirectory) report.AppendFormat(L"Windows Directory:\t\t%s\r\n", *in.windowsDirectory);
   for (const auto& value : in.environment)
     if (value) report += *value + L"\r\n";
 }
 
 void AppendBasic(CString& report, const SystemBasicRecord& b) {
-  AppendLine(report, L"Page Size:\t\t0x%x(%d Bytes)\r\n", b.pageSize, b.pageSize);
-  AppendLine(report, L"Allocation Granularity:\t0x%x(%d K)\r\n", b.allocationGranularity,
-             b.allocationGranularity >> 10);
-  AppendLine(report, L"TimerResolution:\t\t%d\r\n", b.timerResolution);
-  AppendLine(report, L"Physical Pages:\t\t0x%X(%d)\r\n", b.physicalPages, b.physicalPages);
-  AppendLine(report, L"Lowest PhysicalPage #:\t%d\r\n", b.lowestPhysicalPage);
-  AppendLine(report, L"Highest PhysicalPage #:\t%d\r\n", b.highestPhysicalPage);
-  AppendLine(report, L"Min UserMode Address:\t0x%p\r\n", reinterpret_cast<void*>(b.minUserAddress));
-  AppendLine(report, L"Max UserMode Address:\t0x%p\r\n", reinterpret_cast<void*>(b.maxUserAddress));
-  AppendLine(report, L"Number Of Processors:\t%d\r\n", static_cast<int>(b.numberOfProcessors));
-  AppendLine(report, L"Active Processors Mask:\t0x%I64x\r\n", static_cast<unsigned long long>(b.activeProcessorsMask));
+  report.AppendFormat(L"Page Size:\t\t0x%x(%d Bytes)\r\n", b.pageSize, b.pageSize);
+  report.AppendFormat(L"Allocation Granularity:\t0x%x(%d K)\r\n", b.allocationGranularity,
+                      b.allocationGranularity >> 10);
+  report.AppendFormat(L"TimerResolution:\t\t%d\r\n", b.timerResolution);
+  report.AppendFormat(L"Physical Pages:\t\t0x%X(%d)\r\n", b.physicalPages, b.physicalPages);
+  report.AppendFormat(L"Lowest PhysicalPage #:\t%d\r\n", b.lowestPhysicalPage);
+  report.AppendFormat(L"Highest PhysicalPage #:\t%d\r\n", b.highestPhysicalPage);
+  report.AppendFormat(L"Min UserMode Address:\t0x%p\r\n", reinterpret_cast<void*>(b.minUserAddress));
+  report.AppendFormat(L"Max UserMode Address:\t0x%p\r\n", reinterpret_cast<void*>(b.maxUserAddress));
+  report.AppendFormat(L"Number Of Processors:\t%d\r\n", static_cast<int>(b.numberOfProcessors));
+  report.AppendFormat(L"Active Processors Mask:\t0x%I64x\r\n", static_cast<unsigned long long>(b.activeProcessorsMask));
 }
 
 // Counts go out unsigned: the system-call count passes 2^31 within hours.
 void AppendMemory(CString& report, const SystemPerformanceRecord& p, const std::optional<MemoryStatusRecord>& m) {
   report += L"\r\nMemory Information:\r\n";
   report += L"Physical Memory:\r\n";
-  if (m) AppendLine(report, L"  Total:\t\t\t%I64d K\r\n", static_cast<long long>(m->totalPhys >> 10));
-  AppendLine(report, L"  Available: \t\t%u K\r\n", PagesToK(p.availablePages));
+  if (m) report.AppendFormat(L"  Total:\t\t\t%I64d K\r\n", static_cast<long long>(m->totalPhys >> 10));
+  report.AppendFormat(L"  Available: \t\t%u K\r\n", PagesToK(p.availablePages));
   if (m)
-    AppendLine(report, L"  In Use:\t\t\t%d%%\r\n\r\n", static_cast<int>(m->memoryLoad));
+    report.AppendFormat(L"  In Use:\t\t\t%d%%\r\n\r\n", static_cast<int>(m->memoryLoad));
   else
     report += L"\r\n";  // the blank line that parts the sections stays
   report += L"Commit Charge:\r\n";
-  AppendLine(report, L"  Total:\t\t\t%u K\r\n", PagesToK(p.committedPages));
-  AppendLine(report, L"  Limit:\t\t\t%u K\r\n", PagesToK(p.commitLimit));
-  AppendLine(report, L"  Peak:\t\t\t%u K\r\n\r\n", PagesToK(p.peakCommitment));
+  report.AppendFormat(L"  Total:\t\t\t%u K\r\n", PagesToK(p.committedPages));
+  report.AppendFormat(L"  Limit:\t\t\t%u K\r\n", PagesToK(p.commitLimit));
+  report.AppendFormat(L"  Peak:\t\t\t%u K\r\n\r\n", PagesToK(p.peakCommitment));
   report += L"Kernel Memory:\r\n";
-  AppendLine(report, L"  Total:\t\t\t%u K\r\n", PagesToK(p.pagedPoolPages + p.nonPagedPoolPages));
-  AppendLine(report, L"  Paged:\t\t\t%u K\r\n", PagesToK(p.pagedPoolPages));
-  AppendLine(report, L"  NonPaged:\t\t%u K\r\n\r\n", PagesToK(p.nonPagedPoolPages));
+  report.AppendFormat(L"  Total:\t\t\t%u K\r\n", PagesToK(p.pagedPoolPages + p.nonPagedPoolPages));
+  report.AppendFormat(L"  Paged:\t\t\t%u K\r\n", PagesToK(p.pagedPoolPages));
+  report.AppendFormat(L"  NonPaged:\t\t%u K\r\n\r\n", PagesToK(p.nonPagedPoolPages));
   report += L"Totals\r\n";
-  AppendLine(report, L"  PageFault Count:\t\t%u\r\n", p.pageFaultCount);
-  AppendLine(report, L"  Context Switches:\t\t%u\r\n", p.contextSwitches);
-  AppendLine(report, L"  System Calls:\t\t%u\r\n", p.systemCalls);
+  report.AppendFormat(L"  PageFault Count:\t\t%u\r\n", p.pageFaultCount);
+  report.AppendFormat(L"  Context Switches:\t\t%u\r\n", p.contextSwitches);
+  report.AppendFormat(L"  System Calls:\t\t%u\r\n", p.systemCalls);
 }
 
 void AppendDevices(CString& report, const SystemDeviceRecord& d) {
   report += L"\r\nDevice Information:\r\n";
-  AppendLine(report, L"  Number Of Disks:\t\t%d\r\n", d.disks);
-  AppendLine(report, L"  Number Of CdRoms:\t%d\r\n", d.cdRoms);
-  AppendLine(report, L"  Number Of SerialPorts:\t%d\r\n", d.serialPorts);
-  AppendLine(report, L"  Number Of ParallelPorts:\t%d\r\n", d.parallelPorts);
+  report.AppendFormat(L"  Number Of Disks:\t\t%d\r\n", d.disks);
+  report.AppendFormat(L"  Number Of CdRoms:\t%d\r\n", d.cdRoms);
+  report.AppendFormat(L"  Number Of SerialPorts:\t%d\r\n", d.serialPorts);
+  report.AppendFormat(L"  Number Of ParallelPorts:\t%d\r\n", d.parallelPorts);
 }
 
 void AppendSizeLine(CString& report, const wchar_t* format, uint32_t pages) {
   const uint32_t k = PagesToK(pages);
-  AppendLine(report, format, k, k >> 10);
+  report.AppendFormat(format, k, k >> 10);
 }
 
 void AppendPageFiles(CString& report, const std::vector<PageFileRecord>& files) {
