@@ -7,6 +7,7 @@
 #include "readers/AnswerText.h"
 #include "readers/BoundedObjectQuery.h"
 #include "readers/DevicePaths.h"
+#include "readers/ProcessPebInfo.h"
 
 namespace {
 
@@ -19,11 +20,7 @@ constexpr ULONG kDuplicateSameAccess = 2;
 
 constexpr ULONG kObjectNameInformation = 1;
 constexpr ULONG kObjectTypeInformation = 2;
-constexpr ULONG kProcessBasicInformation = 0;
-constexpr ULONG kProcessImageFileName = 27;
-constexpr ULONG kBasicInformationSize = 48;
-constexpr size_t kBasicUniqueProcessId = 0x20;  // PROCESS_BASIC_INFORMATION
-constexpr size_t kThreadClientProcess = 0x10;   // THREAD_BASIC_INFORMATION.ClientId
+constexpr size_t kThreadClientProcess = 0x10;  // THREAD_BASIC_INFORMATION.ClientId
 constexpr size_t kThreadClientThread = 0x18;
 
 HANDLE DuplicateFrom(HANDLE owner, ULONG_PTR handleValue, ACCESS_MASK access, ULONG options) {
@@ -42,8 +39,7 @@ HANDLE DuplicateWithAccess(HANDLE owner, ULONG_PTR handleValue, ACCESS_MASK firs
 
 TargetImageName ReadImageName(HANDLE process) {
   TargetImageName image;
-  UniqueNativeBuffer answer(QueryProcessInformation(process, kProcessImageFileName, 0));
-  if (!answer || !ReadAnswerString(answer.Get(), &image.text)) return image;
+  if (!ReadProcessImageFileName(process, &image.text)) return image;
   if (image.text.IsEmpty()) {
     image.state = TargetImageName::State::kEmpty;
   } else {
@@ -96,10 +92,10 @@ bool ReadProcessHandleTarget(HANDLE owner, ULONG_PTR handleValue, ProcessHandleT
       DuplicateWithAccess(owner, handleValue, kProcessQueryInformation, kProcessQueryLimitedInformation));
   if (!duplicate) return false;
   target->image = ReadImageName(duplicate.Get());
-  UniqueNativeBuffer basic(QueryProcessInformation(duplicate.Get(), kProcessBasicInformation, kBasicInformationSize));
-  if (basic) {
+  ProcessBasics basics{};
+  if (ReadProcessBasics(duplicate.Get(), &basics)) {
     target->hasProcessId = true;
-    target->processId = SpanOfNativeBuffer(basic.Get()).Ptr(kBasicUniqueProcessId);
+    target->processId = basics.uniqueProcessId;
   }
   return true;
 }

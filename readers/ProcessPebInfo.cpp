@@ -1,9 +1,17 @@
 #include "readers/ProcessPebInfo.h"
 
 #include "native/ByteSpan.h"
+#include "native/NativeOwners.h"
 #include "native/NativeQuery.h"
+#include "readers/AnswerText.h"
 
 namespace {
+
+constexpr ULONG kProcessBasicInformation = 0;
+constexpr ULONG kProcessImageFileName = 27;
+constexpr ULONG kBasicInformationSize = 48;
+constexpr size_t kBasicPebBaseAddress = 0x8;  // PROCESS_BASIC_INFORMATION
+constexpr size_t kBasicUniqueProcessId = 0x20;
 
 // The leading parts of the PEB and of RTL_USER_PROCESS_PARAMETERS that are
 // read, and the fields in them (64-bit layouts).
@@ -53,4 +61,18 @@ ProcessPebInfo* ReadProcessPebInfo(HANDLE process, ULONG_PTR pebAddress) {
   ReadRemoteString(process, parameterSpan, kParametersCommandLine, info->CommandLine, ARRAYSIZE(info->CommandLine));
   ReadRemoteString(process, parameterSpan, kParametersImagePathName, info->ImagePath, ARRAYSIZE(info->ImagePath));
   return info;
+}
+
+bool ReadProcessBasics(HANDLE process, ProcessBasics* basics) {
+  UniqueNativeBuffer answer(QueryProcessInformation(process, kProcessBasicInformation, kBasicInformationSize));
+  if (!answer) return false;
+  const ByteSpan span = SpanOfNativeBuffer(answer.Get());
+  basics->pebAddress = span.Ptr(kBasicPebBaseAddress);
+  basics->uniqueProcessId = span.Ptr(kBasicUniqueProcessId);
+  return true;
+}
+
+bool ReadProcessImageFileName(HANDLE process, CString* text) {
+  UniqueNativeBuffer answer(QueryProcessInformation(process, kProcessImageFileName, 0));
+  return answer && ReadAnswerString(answer.Get(), text);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "framework/CString.h"
+
 // The record ReadProcessPebInfo returns, in a NativeBuffer of its own (zero
 // pages, so a string that was never read is empty). Both texts end at a NUL.
 struct ProcessPebInfo {
@@ -18,3 +20,15 @@ struct ProcessPebInfo {
 // record can be allocated; unreadable parameters give the image base with
 // two empty strings. The caller frees the record with FreeNativeBuffer.
 ProcessPebInfo* ReadProcessPebInfo(HANDLE process, ULONG_PTR pebAddress);
+
+// PebBaseAddress and UniqueProcessId of the process behind `process` (basic
+// information); false when the query fails.
+struct ProcessBasics {
+  ULONG_PTR pebAddress;
+  ULONG_PTR uniqueProcessId;
+};
+bool ReadProcessBasics(HANDLE process, ProcessBasics* basics);
+
+// The process's image file name as the system answers it: a device path, or
+// empty. False when the query fails or the answer's string is unreadable.
+bool ReadProcessImageFileName(HANDLE process, CString* text);

@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include "native/NativeOwners.h"
-#include "readers/AnswerText.h"
 #include "readers/DevicePaths.h"
 #include "readers/ProcessOwner.h"
 #include "readers/ProcessPebInfo.h"
@@ -16,17 +15,6 @@ namespace {
 
 constexpr ACCESS_MASK kFullAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 constexpr ACCESS_MASK kLimitedAccess = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
-constexpr ULONG kProcessBasicInformation = 0;
-constexpr ULONG kProcessImageFileName = 27;
-constexpr ULONG kBasicInformationSize = 48;
-
-// The PebBaseAddress of a process, or false when the basic query fails.
-bool QueryPebAddress(HANDLE process, ULONG_PTR* peb) {
-  UniqueNativeBuffer basic(QueryProcessInformation(process, kProcessBasicInformation, kBasicInformationSize));
-  if (!basic) return false;
-  *peb = SpanOfNativeBuffer(basic.Get()).Ptr(8);
-  return true;
-}
 
 }  // namespace
 
@@ -77,11 +65,11 @@ HANDLE CPage0::FillFromProcess(int row, const ProcessRecord& record) {
 }
 
 void CPage0::FillFullAccess(int row, HANDLE process) {
-  ULONG_PTR peb = 0;
-  if (!QueryPebAddress(process, &peb)) return;
-  m_list.SetItemText(row, 13, PointerText(peb));
+  ProcessBasics basics{};
+  if (!ReadProcessBasics(process, &basics)) return;
+  m_list.SetItemText(row, 13, PointerText(basics.pebAddress));
 
-  UniqueNativeBuffer infoBuffer(ReadProcessPebInfo(process, peb));
+  UniqueNativeBuffer infoBuffer(ReadProcessPebInfo(process, basics.pebAddress));
   if (!infoBuffer) return;
   const auto* info = static_cast<const ProcessPebInfo*>(infoBuffer.Get());
   CString path(info->ImagePath);
@@ -95,17 +83,15 @@ void CPage0::FillFullAccess(int row, HANDLE process) {
 // The image base column stays empty: the image record gives the entry
 // address, not the base.
 void CPage0::FillLimitedAccess(int row, HANDLE process, const ProcessRecord& record) {
-  UniqueNativeBuffer fileName(QueryProcessInformation(process, kProcessImageFileName, 0));
   CString text;
-  if (fileName && ReadAnswerString(fileName.Get(), &text)) {
+  if (ReadProcessImageFileName(process, &text)) {
     if (text.IsEmpty()) text = ProcessImageNameText(record);
     DevicePathToDrivePath(text);
     m_list.SetItemText(row, 4, text);
   }
-  fileName.Reset();
 
-  ULONG_PTR peb = 0;
-  if (QueryPebAddress(process, &peb)) m_list.SetItemText(row, 13, PointerText(peb));
+  ProcessBasics basics{};
+  if (ReadProcessBasics(process, &basics)) m_list.SetItemText(row, 13, PointerText(basics.pebAddress));
 }
 
 // Row r gets icon r: the shell's icon for the path in column 4, or the stock
