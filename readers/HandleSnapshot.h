@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "native/ByteSpan.h"
+#include "native/NativeQuery.h"
 
 constexpr size_t kHandleEntriesOffset = 0x10;
 constexpr size_t kHandleEntrySize = 0x28;
@@ -38,4 +39,10 @@ inline size_t HandleEntryCount(ByteSpan snapshot) {
 
 inline HandleEntry HandleEntryAt(ByteSpan snapshot, size_t index) {
   return HandleEntry(snapshot.Slice(kHandleEntriesOffset + index * kHandleEntrySize, kHandleEntrySize));
+}
+
+// The extended handle snapshot of the whole system, or null.
+inline NativeBuffer QueryHandleSnapshot() {
+  constexpr ULONG kSystemExtendedHandleInformation = 64;
+  return QuerySystemInformation(kSystemExtendedHandleInformation, 0);
 }

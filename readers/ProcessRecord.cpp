@@ -63,3 +63,8 @@ bool FindProcessRecord(ByteSpan snapshot, ULONG_PTR processId, ProcessRecord* re
   }
   return false;
 }
+
+NativeBuffer QueryProcessSnapshot() {
+  constexpr ULONG kSystemExtendedProcessInformation = 57;
+  return QuerySystemInformation(kSystemExtendedProcessInformation, 0);
+}

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "native/ByteSpan.h"
+#include "native/NativeQuery.h"
 
 constexpr size_t kProcessRecordSize = 0x100;
 constexpr size_t kThreadEntrySize = 0x88;
@@ -75,3 +76,6 @@ class ProcessRecordWalker {
 
 // The first record whose UniqueProcessId is `processId`.
 bool FindProcessRecord(ByteSpan snapshot, ULONG_PTR processId, ProcessRecord* record);
+
+// The extended process snapshot of the whole system, or null.
+NativeBuffer QueryProcessSnapshot();

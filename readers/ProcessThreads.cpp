@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr ULONG kSystemExtendedProcessInformation = 57;
 constexpr ACCESS_MASK kThreadQueryInformation = 0x40;
 constexpr size_t kTebBaseAddress = 8;  // in THREAD_BASIC_INFORMATION
 
@@ -46,7 +45,7 @@ ULONG_PTR QueryThreadTebAddress(ULONG_PTR processId, ULONG_PTR threadId) {
 
 bool ReadProcessThreads(ULONG_PTR processId, std::vector<ThreadRecord>* threads) {
   threads->clear();
-  UniqueNativeBuffer snapshot(QuerySystemInformation(kSystemExtendedProcessInformation, 0));
+  UniqueNativeBuffer snapshot(QueryProcessSnapshot());
   if (!snapshot) return false;
   ProcessRecord process;
   if (!FindProcessRecord(SpanOfNativeBuffer(snapshot.Get()), processId, &process)) return false;

@@ -151,7 +151,7 @@ void CPage0::OnShowWindow(BOOL bShow, UINT) {
   m_imageList.Remove(-1);
   if (!bShow) return;
 
-  UniqueNativeBuffer snapshot(QuerySystemInformation(57, 0));
+  UniqueNativeBuffer snapshot(QueryProcessSnapshot());
   if (!snapshot) return;
   ProcessRecordWalker walker(SpanOfNativeBuffer(snapshot.Get()));
   ProcessRecord record;

@@ -25,7 +25,6 @@ constexpr ListColumn kColumns[] = {
     {L"句柄值", LVCFMT_RIGHT, 60}, {L"对象地址", LVCFMT_LEFT, 130},   {L"访问权限", LVCFMT_RIGHT, 80},
     {L"属性", LVCFMT_RIGHT, 50},
 };
-constexpr ULONG kSystemExtendedHandleInformation = 64;
 // A name query that may never return is given this long; the page then goes on.
 constexpr DWORD kHangingNameQueryTimeoutMs = 300;
 
@@ -77,7 +76,7 @@ void CTabPage2::OnShowWindow(BOOL bShow, UINT) {
   if (!bShow) return;
 
   const ULONG_PTR processId = ReadDetailProcessId(*this);
-  UniqueNativeBuffer snapshot(QuerySystemInformation(kSystemExtendedHandleInformation, 0));
+  UniqueNativeBuffer snapshot(QueryHandleSnapshot());
   if (!snapshot) return;
   const ByteSpan span = SpanOfNativeBuffer(snapshot.Get());
   const size_t count = HandleEntryCount(span);
