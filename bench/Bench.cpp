@@ -62,14 +62,14 @@ class PeakSampler {
   volatile SIZE_T m_peak = 0;
 };
 
+}  // namespace
+
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   const size_t mid = values.size() / 2;
   return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
-
-}  // namespace
 
 double TimeInProcess(const std::function<void()>& setup, const std::function<void()>& timed, SIZE_T* peak) {
   if (setup) setup();

@@ -12,6 +12,9 @@ class CHalvernDlg;
 
 double Seconds();
 
+// 0 for no values; the mean of the middle two for an even count.
+double Median(std::vector<double> values);
+
 // Committed private bytes of `process` (Wine's process counters report none),
 // summed region by region.
 SIZE_T PrivateBytes(HANDLE process);

@@ -200,11 +200,6 @@ double BareFlood(long n, FloodTimes* times, SIZE_T* peak, HWND idle = nullptr) {
   return times->Seconds();
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
 std::string Rates(const std::vector<FloodTimes>& rounds, long n) {
   std::vector<double> all, first, last;
   bool complete = true;
