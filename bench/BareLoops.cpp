@@ -15,7 +15,6 @@
 namespace {
 
 constexpr ACCESS_MASK kQueryRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
-constexpr NTSTATUS kStatusNotImplemented = static_cast<NTSTATUS>(0xC0000002);
 
 // Snapshot entry: process open, basic query, PEB read, owner, bitness, icon.
 void BareProcess(ULONG_PTR pid) {

@@ -24,33 +24,45 @@ SIZE_T PrivateBytes(HANDLE process) {
   return total;
 }
 
-PeakSampler::PeakSampler(HANDLE process) : m_process(process ? process : GetCurrentProcess()) {
-  Sample();
-  m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (m_stop) m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-}
-
-PeakSampler::~PeakSampler() {
-  if (m_thread) {
-    SetEvent(m_stop);
-    WaitForSingleObject(m_thread, INFINITE);
-    CloseHandle(m_thread);
-  }
-  if (m_stop) CloseHandle(m_stop);
-}
-
-void PeakSampler::Sample() {
-  const SIZE_T now = PrivateBytes(m_process);
-  if (now > m_peak) m_peak = now;
-}
-
-DWORD WINAPI PeakSampler::Run(LPVOID self) {
-  auto* sampler = static_cast<PeakSampler*>(self);
-  while (WaitForSingleObject(sampler->m_stop, 10) == WAIT_TIMEOUT) sampler->Sample();
-  return 0;
-}
-
 namespace {
+
+// The largest PrivateBytes of this process, sampled every few milliseconds
+// while it lives and whenever Sample is called.
+class PeakSampler {
+ public:
+  PeakSampler() {
+    Sample();
+    m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_stop) m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+  }
+  ~PeakSampler() {
+    if (m_thread) {
+      SetEvent(m_stop);
+      WaitForSingleObject(m_thread, INFINITE);
+      CloseHandle(m_thread);
+    }
+    if (m_stop) CloseHandle(m_stop);
+  }
+  PeakSampler(const PeakSampler&) = delete;
+  PeakSampler& operator=(const PeakSampler&) = delete;
+  void Sample() {
+    const SIZE_T now = PrivateBytes(GetCurrentProcess());
+    if (now > m_peak) m_peak = now;
+  }
+  SIZE_T Peak() const { return m_peak; }
+
+ private:
+  static DWORD WINAPI Run(LPVOID self) {
+    auto* sampler = static_cast<PeakSampler*>(self);
+    while (WaitForSingleObject(sampler->m_stop, 10) == WAIT_TIMEOUT) sampler->Sample();
+    return 0;
+  }
+  HANDLE m_stop = nullptr;
+  HANDLE m_thread = nullptr;
+  volatile SIZE_T m_peak = 0;
+};
+
+}  // namespace
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
@@ -59,11 +71,9 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
-}  // namespace
-
 double TimeInProcess(const std::function<void()>& setup, const std::function<void()>& timed, SIZE_T* peak) {
   if (setup) setup();
-  PeakSampler sampler(nullptr);
+  PeakSampler sampler;
   const double start = Seconds();
   timed();
   const double seconds = Seconds() - start;

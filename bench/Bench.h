@@ -1,5 +1,5 @@
-// The benchmark's shared pieces: a clock, a sampler of a process's private
-// bytes, and one case measured as page against bare loop.
+// The benchmark's shared pieces: a clock, a process's private bytes, and one
+// case measured as page against bare loop.
 #pragma once
 
 #include <windows.h>
@@ -12,28 +12,12 @@ class CHalvernDlg;
 
 double Seconds();
 
+// 0 for no values; the mean of the middle two for an even count.
+double Median(std::vector<double> values);
+
 // Committed private bytes of `process` (Wine's process counters report none),
 // summed region by region.
 SIZE_T PrivateBytes(HANDLE process);
-
-// Samples PrivateBytes of `process` every few milliseconds while it lives,
-// and once more when it ends; Peak() is the largest sample.
-class PeakSampler {
- public:
-  explicit PeakSampler(HANDLE process);
-  ~PeakSampler();
-  PeakSampler(const PeakSampler&) = delete;
-  PeakSampler& operator=(const PeakSampler&) = delete;
-  void Sample();
-  SIZE_T Peak() const { return m_peak; }
-
- private:
-  static DWORD WINAPI Run(LPVOID self);
-  HANDLE m_process;
-  HANDLE m_stop = nullptr;
-  HANDLE m_thread = nullptr;
-  volatile SIZE_T m_peak = 0;
-};
 
 // One side of a case: does its work once and returns the seconds it took
 // (untimed set-up inside it is left out); raises *peak to the largest private
@@ -41,7 +25,7 @@ class PeakSampler {
 using Side = std::function<double(SIZE_T* peak)>;
 
 // A side that runs in this process: `setup` untimed, then `timed`, with this
-// process's private bytes sampled throughout and once after `timed`.
+// process's private bytes sampled every few milliseconds and once after `timed`.
 double TimeInProcess(const std::function<void()>& setup, const std::function<void()>& timed, SIZE_T* peak);
 
 struct CaseResult {

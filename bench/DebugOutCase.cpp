@@ -3,7 +3,6 @@
 // them, against a bare consumer that does the same handshake and lists
 // nothing. Only one consumer is live at a time.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,8 +16,9 @@
 #include "app/CHalvernDlg.h"
 #include "bench/Bench.h"
 #include "res/resource.h"
-#include "tests/support/ChildProcess.h"
 #include "tests/support/GuiFixture.h"
+#include "tests/support/Producers.h"
+#include "tests/sweep/UiTour.h"
 
 namespace {
 
@@ -46,23 +46,15 @@ struct FloodTimes {
 
 // The helper sends before it could signal readiness, so it is started bare;
 // it ends once its last message is taken.
-HANDLE StartFlood(long n, DWORD* pid) {
-  std::wstring commandLine = L"\"" + HelperPath(false) + L"\" --debug-count " + std::to_wstring(n);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    std::printf("  the helper did not start\n");
-    return nullptr;
-  }
-  CloseHandle(info.hThread);
-  *pid = info.dwProcessId;
-  return info.hProcess;
+DWORD StartFlood(Producers& flood, long n) {
+  const DWORD pid = flood.Start(false, L"--debug-count " + std::to_wstring(n));
+  if (!pid) std::printf("  the helper did not start\n");
+  return pid;
 }
 
 // Serves this thread's messages until `count()` reaches n, or the helper has
 // ended and nothing more arrived for a second.
-void PumpFlood(HANDLE helper, long n, const std::function<long()>& count, FloodTimes* times) {
+void PumpFlood(const Producers& flood, long n, const std::function<long()>& count, FloodTimes* times) {
   double idleSince = 0;
   long seen = -1;
   for (;;) {
@@ -78,7 +70,7 @@ void PumpFlood(HANDLE helper, long n, const std::function<long()>& count, FloodT
     if (now != seen) {
       seen = now;
       idleSince = at;
-    } else if (WaitForSingleObject(helper, 0) == WAIT_OBJECT_0 && at - idleSince > 1) {
+    } else if (flood.Ended() && at - idleSince > 1) {
       return;
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
@@ -100,23 +92,18 @@ double PageFlood(long n, bool shown, FloodTimes* times, SIZE_T* peak) {
   auto dlg = std::make_unique<CHalvernDlg>();
   if (!dlg->Create(IDD_HALVERN_DIALOG, nullptr)) return 0;
   dlg->ShowWindow(SW_SHOW);
-  if (shown) {
-    dlg->m_tab.SetCurSel(4);
-    NMHDR header{dlg->m_tab.GetSafeHwnd(), IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
-    dlg->SendMessage(WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
-  }
+  if (shown) SelectMainTab(*dlg, 4);
   PumpMessages(200);
   CPage4& page = dlg->m_page4;
+  Producers flood;
   DWORD pid = 0;
-  HANDLE helper = nullptr;
-  TimeInProcess([&] { helper = StartFlood(n, &pid); },
+  TimeInProcess([&] { pid = StartFlood(flood, n); },
                 [&] {
-                  if (helper)
+                  if (pid)
                     PumpFlood(
-                        helper, n, [&] { return static_cast<long>(page.m_nLine); }, times);
+                        flood, n, [&] { return static_cast<long>(page.m_nLine); }, times);
                 },
                 peak);
-  if (helper) CloseHandle(helper);
   page.StopCapture();
   times->complete = AllListed(page.m_list, pid, n);
   dlg->DestroyWindow();
@@ -174,20 +161,18 @@ double BareFlood(long n, FloodTimes* times, SIZE_T* peak, HWND idle = nullptr) {
   BareConsumer consumer;
   consumer.idle = idle;
   if (!consumer.Ready()) return 0;
+  Producers flood;
   HANDLE thread = nullptr;
-  HANDLE helper = nullptr;
   TimeInProcess(
       [&] {
         // The helper needs far longer to load than this thread to learn its id.
-        DWORD pid = 0;
-        helper = StartFlood(n, &pid);
-        consumer.pid = pid;
+        consumer.pid = StartFlood(flood, n);
         thread = CreateThread(nullptr, 0, BareConsumer::Run, &consumer, 0, nullptr);
       },
       [&] {
-        if (helper && thread)
+        if (consumer.pid && thread)
           PumpFlood(
-              helper, n, [&] { return static_cast<long>(consumer.count); }, times);
+              flood, n, [&] { return static_cast<long>(consumer.count); }, times);
       },
       peak);
   if (thread) {
@@ -195,14 +180,8 @@ double BareFlood(long n, FloodTimes* times, SIZE_T* peak, HWND idle = nullptr) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
   }
-  if (helper) CloseHandle(helper);
   times->complete = consumer.count == n && consumer.inOrder;
   return times->Seconds();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 std::string Rates(const std::vector<FloodTimes>& rounds, long n) {

@@ -6,10 +6,9 @@
 #include <string>
 
 #include "bench/Bench.h"
+#include "res/resource.h"
 
 namespace {
-
-constexpr int kOsEditId = 1007;  // the operating-system report of the start tab
 
 struct Found {
   DWORD pid;
@@ -26,7 +25,7 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM param) {
 }
 
 BOOL CALLBACK FindOsEdit(HWND window, LPARAM param) {
-  if (GetDlgCtrlID(window) != kOsEditId) return TRUE;
+  if (GetDlgCtrlID(window) != IDC_EDIT_OS) return TRUE;
   *reinterpret_cast<HWND*>(param) = window;
   return FALSE;
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/CHalvernDlg.h"
+#include "bench/Bench.h"
 #include "res/resource.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/GuiFixture.h"
@@ -22,21 +23,9 @@ struct Counts {
   SIZE_T privateBytes;
 };
 
-// Every committed private page of the process, heaps included (Wine's
-// process counters report no private bytes).
-SIZE_T PrivateBytes() {
-  SIZE_T total = 0;
-  MEMORY_BASIC_INFORMATION region{};
-  for (const BYTE* address = nullptr; VirtualQuery(address, &region, sizeof(region));
-       address = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-  }
-  return total;
-}
-
 Counts Take() {
   return {TakeLeakCounts().handles, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-          GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), PrivateBytes()};
+          GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), PrivateBytes(GetCurrentProcess())};
 }
 
 void Print(const char* when, const Counts& c) {

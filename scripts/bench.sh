@@ -7,6 +7,5 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 run_on_display "$@"
-[ "${1:-}" = "--inner" ] && shift
 keep_wineserver
 "$build/wine-run.sh" "$build/bench/bench.exe" "${1:-5}" "${@:2}"

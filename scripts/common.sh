@@ -3,12 +3,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${HALVERN_BUILD:-$root/build}"
 
 # Builds, then runs the calling script again on a virtual display when none
-# is set; that second run gets --inner as its first argument.
+# is set; that second run does neither.
 run_on_display() {
-  if [ "${1:-}" != "--inner" ]; then
+  if [ -z "${HALVERN_ON_DISPLAY:-}" ]; then
     bash "$root/scripts/build.sh"
     if [ -z "${DISPLAY:-}" ]; then
-      exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inner "$@"
+      HALVERN_ON_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
     fi
   fi
 }

@@ -4,5 +4,4 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 run_on_display "$@"
-[ "${1:-}" = "--inner" ] && shift
 "$build/wine-run.sh" "$build/bench/stress.exe" "${1:-1000}"

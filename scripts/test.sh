@@ -4,6 +4,5 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 run_on_display "$@"
-[ "${1:-}" = "--inner" ] && shift
 keep_wineserver
 ctest --test-dir "$build" --output-on-failure "$@"

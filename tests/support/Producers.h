@@ -35,16 +35,14 @@ class Producers {
     m_processes.push_back(info.hProcess);
     return info.dwProcessId;
   }
+  bool Ended() const {
+    return WaitForMultipleObjects(static_cast<DWORD>(m_processes.size()), m_processes.data(), TRUE, 0) == WAIT_OBJECT_0;
+  }
   // A producer ends as soon as its last message is written, so `listed`
   // tells when that message has been taken.
   template <typename Listed>
   bool PumpUntilEndedAndListed(Listed listed) {
-    return PumpMessagesUntil(
-        [&] {
-          return listed() && WaitForMultipleObjects(static_cast<DWORD>(m_processes.size()), m_processes.data(), TRUE,
-                                                    0) == WAIT_OBJECT_0;
-        },
-        kPumpTimeoutMs);
+    return PumpMessagesUntil([&] { return listed() && Ended(); }, kPumpTimeoutMs);
   }
 
  private:

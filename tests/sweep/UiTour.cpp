@@ -22,15 +22,13 @@ HTREEITEM FindChild(const CTreeCtrl& tree, HTREEITEM parent, const wchar_t* name
   return nullptr;
 }
 
-int TourObjectTree(CPage3& page) {
+void TourObjectTree(CPage3& page) {
   const HTREEITEM root = page.m_tree.GetRootItem();
-  if (!root) return 0;
-  int selected = 0;
+  if (!root) return;
   for (HTREEITEM item :
        {root, FindChild(page.m_tree, root, L"BaseNamedObjects"), FindChild(page.m_tree, root, L"ObjectTypes"), root}) {
-    if (item && page.m_tree.SelectItem(item)) ++selected;
+    if (item) page.m_tree.SelectItem(item);
   }
-  return selected;
 }
 
 // A few messages from another thread of this process; the capture thread
@@ -68,15 +66,14 @@ bool DoubleClickProcessRow(CPage0& page, DWORD pid) {
   return false;
 }
 
-int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages) {
+void TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages) {
   SelectMainTab(dlg, 0);
   TourProcessDetail(dlg.m_page0, detailPid);
   SelectMainTab(dlg, 1);
   SelectMainTab(dlg, 2);
   SelectMainTab(dlg, 3);
-  const int selected = TourObjectTree(dlg.m_page3);
+  TourObjectTree(dlg.m_page3);
   SelectMainTab(dlg, 4);
   SendDebugMessages(dlg.m_page4, debugMessages);
   SelectMainTab(dlg, 2);
-  return selected;
 }

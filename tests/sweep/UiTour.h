@@ -13,9 +13,8 @@ class CPage0;
 // Shows every page of `dlg` in turn. `detailPid` is the process whose detail
 // view is opened (when its row is listed at all); `debugMessages` are sent
 // while DebugView is shown (they stay listed: that list only grows). A tour
-// never fails, it only drives. Returns the number of object-tree items it
-// selected.
-int TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages = 0);
+// never fails, it only drives.
+void TourMainDialog(CHalvernDlg& dlg, DWORD detailPid, int debugMessages = 0);
 
 // What a click on item k of `tab` does: select it, then notify `parent`.
 void NotifyTabChange(CWnd& parent, CTabCtrl& tab, int k);
